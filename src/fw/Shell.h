@@ -1,0 +1,47 @@
+#pragma once
+// A child process run through a shell.
+//  Mode 0: Execute runs `/bin/bash -c command` to its end.
+//  Mode 1: Execute starts `/bin/bash -c command` and returns; DataAvailable and
+//          Completed come from the event loop, no Poll needed.
+//  Mode 2: Execute starts the program named by the command (e.g. /bin/csh) with
+//          its standard input open for Write/WriteLine; events come only from Poll,
+//          and every LF the process writes reaches ReadAll as CR LF.
+// Standard output and error are merged. The events of one Shell are never
+// delivered while one of its own handlers runs. Destroying a Shell whose
+// process runs ends the process and reaps it.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace fw {
+
+class Shell {
+public:
+  Shell();
+  virtual ~Shell();
+  Shell(const Shell&) = delete;
+  Shell& operator=(const Shell&) = delete;
+
+  int Mode = 0;
+  int TimeOut = 0; // mode 2: ms without output before the process is ended; 0 = none
+
+  void Execute(const std::string& command);
+  std::string ReadAll();
+  void Write(std::string_view text);
+  void WriteLine(std::string_view text);
+  void Close(); // ends the process, if any, and reaps it
+  void Poll();
+  bool IsRunning() const;
+  int ErrorCode() const; // exit status; 128 + signal when killed
+
+protected:
+  virtual void Event_DataAvailable() {}
+  virtual void Event_Completed() {}
+
+private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+} // namespace fw
