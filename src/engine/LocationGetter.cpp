@@ -1,0 +1,225 @@
+#include "engine/LocationGetter.h"
+
+#include "fw/Text.h"
+#include "fw/TextInputStream.h"
+#include "fw/Yield.h"
+
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::string_view outputFileName = "tide locations.txt";
+// Each getter lists into a folder of its own, so that windows listing at the
+// same moment never read each other's half-written output.
+constexpr std::string_view listingFolderPattern = ".halvorn-places-XXXXXX";
+constexpr std::string_view headerPhrase = "Location list generated";
+constexpr std::size_t nameBytes = 52;
+
+const std::string noOutputFileMessage = "Unable to create a temporary output file";
+const std::string noListMessage = "There was no location list generated";
+const std::string toolFailedMessage = "Unable to get the location list";
+const std::string lineBreakInPathMessage =
+    "Unable to get the location list: the database folder's path holds a line break";
+const std::string parsingStartedMessage = "Parsing location list started";
+const std::string parsedSuffix = " locations parsed";
+const std::string foundSuffix = " locations found";
+
+bool isContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+std::size_t utf8SequenceLength(char lead) {
+  const auto byte = static_cast<unsigned char>(lead);
+  if (byte >= 0xF0) {
+    return 4;
+  }
+  if (byte >= 0xE0) {
+    return 3;
+  }
+  return byte >= 0xC0 ? 2 : 1;
+}
+
+// The first maxBytes bytes, less a character that the cut would split. Bytes
+// that are no valid UTF-8 are cut where they fall.
+std::string_view leftWholeCharacters(std::string_view line, std::size_t maxBytes) {
+  if (line.size() <= maxBytes) {
+    return line;
+  }
+  std::size_t start = maxBytes;
+  while (start > 0 && maxBytes - start < 3 && isContinuationByte(line[start])) {
+    --start;
+  }
+  const bool splitsCharacter =
+      start < maxBytes && utf8SequenceLength(line[start]) > maxBytes - start;
+  return line.substr(0, splitsCharacter ? start : maxBytes);
+}
+
+std::string nameOf(std::string_view line) {
+  return fw::Trim(leftWholeCharacters(line, nameBytes));
+}
+
+// Only a folder that no one else can write to may hold the output: another
+// user could otherwise plant a link there that the redirection writes through.
+bool isPrivateFolder(const fw::FolderItem& folder) {
+  struct stat info {};
+  return ::stat(folder.AbsolutePath().c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+         info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::optional<fw::FolderItem> makeListingFolder(const fw::FolderItem& base) {
+  std::string path = base.Child(listingFolderPattern).AbsolutePath();
+  if (::mkdtemp(path.data()) == nullptr) {
+    return std::nullopt;
+  }
+  return fw::FolderItem(path);
+}
+
+void removeListingFolder(const std::optional<fw::FolderItem>& folder) {
+  if (folder) {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder->AbsolutePath(), ignored);
+  }
+}
+
+} // namespace
+
+std::vector<std::string> parseLocationList(std::string_view text,
+                                           const std::function<void()>& beforeFirstName) {
+  const char lineEnd = text.find('\r') != std::string_view::npos ? '\r' : '\n';
+  std::vector<std::string> names;
+  bool headerSeen = false;
+  for (std::size_t position = 0, end = 0;
+       (end = text.find(lineEnd, position)) != std::string_view::npos; position = end + 1) {
+    const std::string_view line = text.substr(position, end - position);
+    if (line.find(headerPhrase) != std::string_view::npos) {
+      headerSeen = true;
+    } else if (headerSeen && !line.empty()) {
+      if (names.empty() && beforeFirstName) {
+        beforeFirstName();
+      }
+      names.push_back(nameOf(line));
+    }
+    fw::yield();
+  }
+  return names;
+}
+
+LocationGetter::~LocationGetter() {
+  // The owner is going away: no event may reach it while the process is ended.
+  HaveLocations = nullptr;
+  Error = nullptr;
+  Progress = nullptr;
+  Close();
+  removeListingFolder(listingFolder);
+}
+
+void LocationGetter::GetLocations(const fw::FolderItem& folder) {
+  outputFile = chooseOutputFile();
+  if (!outputFile) {
+    raiseError(noOutputFileMessage);
+    return;
+  }
+  if (!folder.CanBeShellWord()) {
+    raiseError(lineBreakInPathMessage);
+    raiseHaveLocations();
+    return;
+  }
+  // "cd" failing would leave "./tide" to run from whatever folder we were
+  // started in, so a missing database folder fails here as the tool would.
+  if (!folder.Directory()) {
+    raiseError(toolFailedMessage);
+    raiseHaveLocations();
+    return;
+  }
+  allText = "";
+  Mode = 1;
+  Execute("cd " + folder.ShellPath() + "; export HFILE_PATH=./harmonics.tcd;./tide -l" +
+          folder.Child("harmonics.tcd").ShellPath() + " -ml >&" + outputFile->ShellPath());
+}
+
+void LocationGetter::Event_DataAvailable() {
+  allText += ReadAll();
+}
+
+void LocationGetter::Event_Completed() {
+  std::string text;
+  if (outputFile) {
+    std::optional<std::string> read = readOutputFile();
+    if (!read) {
+      raiseError(noListMessage);
+      return;
+    }
+    text = std::move(*read);
+  }
+  if (ErrorCode() != 0) {
+    raiseError(toolFailedMessage);
+    raiseHaveLocations();
+    return;
+  }
+  raiseProgress(parsingStartedMessage);
+  parseOutput(text);
+  raiseProgress(std::to_string(locations.size()) + foundSuffix);
+  raiseHaveLocations();
+}
+
+std::optional<fw::FolderItem> LocationGetter::chooseOutputFile() {
+  if (listingFolder && listingFolder->Directory()) {
+    return listingFolder->Child(outputFileName);
+  }
+  removeListingFolder(listingFolder);
+  listingFolder.reset();
+  std::optional<fw::FolderItem> temporary =
+      fw::FolderItem::SpecialFolder(fw::SpecialFolderKind::Temporary);
+  std::optional<fw::FolderItem> documents =
+      fw::FolderItem::SpecialFolder(fw::SpecialFolderKind::Documents);
+  for (const std::optional<fw::FolderItem>& base : {temporary, documents}) {
+    if (base && base->CanBeShellWord() && isPrivateFolder(*base)) {
+      listingFolder = makeListingFolder(*base);
+      if (listingFolder) {
+        return listingFolder->Child(outputFileName);
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> LocationGetter::readOutputFile() const {
+  try {
+    std::unique_ptr<fw::TextInputStream> stream = fw::TextInputStream::Open(*outputFile);
+    if (!stream) {
+      return std::nullopt;
+    }
+    std::string text = stream->ReadAll();
+    stream->Close();
+    return text;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+void LocationGetter::parseOutput(std::string_view text) {
+  locations.clear();
+  locations = parseLocationList(text, [this] { raiseProgress("0" + parsedSuffix); });
+}
+
+void LocationGetter::raiseError(const std::string& message) {
+  if (Error) {
+    Error(message);
+  }
+}
+
+void LocationGetter::raiseProgress(const std::string& message) {
+  if (Progress) {
+    Progress(message);
+  }
+}
+
+void LocationGetter::raiseHaveLocations() {
+  if (HaveLocations) {
+    HaveLocations();
+  }
+}
