@@ -1,0 +1,181 @@
+#include "engine/GetTidesShell.h"
+
+#include "fw/RowList.h"
+#include "fw/Text.h"
+#include "fw/Yield.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr char lineEnd = '\r';
+constexpr std::int32_t highestNonDataYear = 1000;
+constexpr std::int32_t secondsPerHour = 3600;
+constexpr std::int32_t secondsPerMinute = 60;
+constexpr std::int32_t hoursPerHalfDay = 12;
+
+// Columns of a sample line, 1-based.
+constexpr int yearColumn = 1, yearWidth = 4;
+constexpr int monthColumn = 6, dayColumn = 9, hourColumn = 12, minuteColumn = 15;
+constexpr int fieldWidth = 2;
+constexpr int halfOfDayColumn = 18;
+constexpr int heightColumn = 25;
+
+std::int32_t wholeNumber(const std::string& line, int column, int width) {
+  return fw::ToInt32(fw::Val(fw::Mid(line, column, width)));
+}
+
+// A height too large for a Single becomes an infinity instead of an undefined
+// conversion.
+float toSingle(double value) {
+  constexpr double largest = std::numeric_limits<float>::max();
+  constexpr float infinity = std::numeric_limits<float>::infinity();
+  if (std::abs(value) > largest) {
+    return value < 0 ? -infinity : infinity;
+  }
+  return static_cast<float>(value);
+}
+
+std::int32_t to24Hour(std::int32_t hour, const std::string& halfOfDay) {
+  if (fw::TextEquals(halfOfDay, "a") && hour == hoursPerHalfDay) {
+    return 0;
+  }
+  if (fw::TextEquals(halfOfDay, "p") && hour < hoursPerHalfDay) {
+    return hour + hoursPerHalfDay;
+  }
+  return hour;
+}
+
+} // namespace
+
+void GetTidesShell::Event_DataAvailable() {
+  CollectData();
+}
+
+void GetTidesShell::Event_Completed() {
+  CollectData();
+  Finish();
+}
+
+void GetTidesShell::CollectData() {
+  CollectData(ReadAll());
+}
+
+void GetTidesShell::CollectData(std::string_view chunk) {
+  std::string buf = std::move(leftover);
+  leftover.clear();
+  // The carried rest holds no CR; searching from its end keeps a long line that
+  // arrives in many pieces linear.
+  std::size_t searchFrom = buf.size();
+  buf.append(chunk);
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t cr = buf.find(lineEnd, searchFrom);
+    if (cr == std::string::npos) {
+      buf.erase(0, pos);
+      leftover = std::move(buf);
+      return;
+    }
+    std::string piece = fw::Trim(std::string_view(buf).substr(pos, cr - pos));
+    if (!piece.empty()) {
+      lastLine = piece;
+      FilterData(piece);
+    }
+    pos = cr + 1;
+    searchFrom = pos;
+    fw::yield();
+  }
+}
+
+void GetTidesShell::Finish() {
+  std::string rest = fw::Trim(leftover);
+  if (!rest.empty()) {
+    lastLine = std::move(rest);
+  }
+}
+
+void GetTidesShell::FilterData(const std::string& line) {
+  ++nchecked;
+  const std::int32_t year = wholeNumber(line, yearColumn, yearWidth);
+  if (year <= highestNonDataYear) {
+    return;
+  }
+  ++ndata;
+
+  const std::int32_t month = wholeNumber(line, monthColumn, fieldWidth);
+  const std::int32_t day = wholeNumber(line, dayColumn, fieldWidth);
+  const std::int32_t minute = wholeNumber(line, minuteColumn, fieldWidth);
+  const std::int32_t hour = to24Hour(wholeNumber(line, hourColumn, fieldWidth),
+                                     fw::Left(fw::Mid(line, halfOfDayColumn, fieldWidth), 1));
+  const float h = toSingle(fw::Val(fw::Mid(line, heightColumn)));
+
+  if (ndata == 1) {
+    maxTide = h;
+    minTide = h;
+  } else {
+    maxTide = std::max(maxTide, h);
+    minTide = std::min(minTide, h);
+  }
+
+  const std::int32_t tod = secondsPerHour * hour + secondsPerMinute * minute;
+  const double when = fw::Date::FromFields(year, month, day, hour, minute, 0).TotalSeconds();
+
+  if (tempwhen && collector) {
+    tempwhen->SetTotalSeconds(when);
+    collector->Append(tempwhen->TotalSeconds(), h);
+  }
+
+  const bool useit = matches(tod, h);
+  if (useit && !lastuseit) {
+    startwhen->SetTotalSeconds(when);
+    startheight = h;
+  } else if (!useit && lastuseit) {
+    closePeriod();
+  }
+  lastuseit = useit;
+  lastHeight = h;
+  lastSampleTime_ = when;
+}
+
+bool GetTidesShell::matches(std::int32_t tod, float h) const {
+  // The bounds are taken in either order: a window never runs across midnight.
+  const auto [earliest, latest] = std::minmax(stime, etime);
+  if (stime != etime && (tod < earliest || tod > latest)) {
+    return false;
+  }
+  if (fw::TextEquals(compare, "between")) {
+    return lotide <= h && h <= hitide;
+  }
+  if (fw::TextEquals(compare, "above")) {
+    return h >= hitide;
+  }
+  if (fw::TextEquals(compare, "below")) {
+    return h <= hitide;
+  }
+  return true;
+}
+
+void GetTidesShell::closePeriod() {
+  // The period ends at its last matching sample: the previous one. Taking its
+  // own time, rather than this sample's less 15 minutes, stays right where a
+  // daylight-saving change skips or repeats local times.
+  endwhen->SetTotalSeconds(lastSampleTime_);
+  endheight = lastHeight;
+  const float length = toSingle(endwhen->TotalSeconds() - startwhen->TotalSeconds());
+  if (minlength == 0 || length >= static_cast<float>(minlength)) {
+    if (reportBox != nullptr) {
+      reportBox->AddRow(resultRow());
+    }
+    if (foundTides) {
+      foundTides->Append(startwhen->TotalSeconds(), length);
+    }
+  }
+  startwhen->SetTotalSeconds(0);
+}
+
+std::string GetTidesShell::resultRow() const {
+  return "Start " + startwhen->ShortDate() + " " + startwhen->ShortTime() + " (" +
+         fw::Str(startheight) + ") to  " + endwhen->ShortTime() + " (" + fw::Str(endheight) + ")";
+}
