@@ -36,8 +36,10 @@ public:
   std::string ShortTime() const; // 6:15 AM
 
 private:
-  void setFields(long long year, long long month, long long day, long long hour,
-                 long long minute, long long second);
+  // Skips reading the clock, for dates whose moment is set at once.
+  explicit Date(double totalSeconds) : totalSeconds_(totalSeconds) {}
+  void setFields(long long year, long long month, long long day, long long hour, long long minute,
+                 long long second);
   double totalSeconds_ = 0;
 };
 
