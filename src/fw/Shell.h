@@ -7,8 +7,15 @@
 //          its standard input open for Write/WriteLine; events come only from Poll,
 //          and every LF the process writes reaches ReadAll as CR LF.
 // Standard output and error are merged. The events of one Shell are never
-// delivered while one of its own handlers runs. Destroying a Shell whose
-// process runs ends the process and reaps it.
+// delivered while one of its own handlers runs (a Poll there delivers nothing;
+// what arrives meanwhile follows once the handler has returned). IsRunning is
+// true from Execute until Completed has been raised.
+// Mode 0 raises no events: Execute returns when the process has ended, its
+// output waits for ReadAll and its status is in ErrorCode. Modes 0 and 1 read
+// standard input from /dev/null, so Write goes only to a mode 2 process.
+// Ending a process (Close, TimeOut, a new Execute, destruction) ends its whole
+// process group and reaps it; Close and a new Execute raise no Completed for
+// it. A handler may destroy its own Shell.
 
 #include <memory>
 #include <string>
