@@ -23,9 +23,37 @@ constexpr int fieldWidth = 2;
 constexpr int halfOfDayColumn = 18;
 constexpr int heightColumn = 25;
 
-std::int32_t wholeNumber(const std::string& line, int column, int width) {
-  return fw::ToInt32(fw::Val(fw::Mid(line, column, width)));
-}
+// The columns of a line, counted in characters. Sample lines are plain ASCII,
+// where characters are bytes and a column is a view without a copy.
+class Columns {
+public:
+  explicit Columns(const std::string& line)
+      : line_(line), ascii_(std::all_of(line.begin(), line.end(), [](char c) {
+          return static_cast<unsigned char>(c) < 0x80;
+        })) {}
+
+  // Characters from column on (1-based), at most width of them.
+  std::string_view text(int column, int width = std::numeric_limits<int>::max()) {
+    if (ascii_) {
+      const auto from = static_cast<std::size_t>(column - 1);
+      return from < line_.size()
+                 ? std::string_view(line_).substr(from, static_cast<std::size_t>(width))
+                 : std::string_view();
+    }
+    held_ = width == std::numeric_limits<int>::max() ? fw::Mid(line_, column)
+                                                     : fw::Mid(line_, column, width);
+    return held_;
+  }
+
+  std::int32_t wholeNumber(int column, int width) {
+    return fw::ToInt32(fw::Val(text(column, width)));
+  }
+
+private:
+  const std::string& line_;
+  bool ascii_;
+  std::string held_;
+};
 
 // A height too large for a Single becomes an infinity instead of an undefined
 // conversion.
@@ -38,7 +66,7 @@ float toSingle(double value) {
   return static_cast<float>(value);
 }
 
-std::int32_t to24Hour(std::int32_t hour, const std::string& halfOfDay) {
+std::int32_t to24Hour(std::int32_t hour, std::string_view halfOfDay) {
   if (fw::TextEquals(halfOfDay, "a") && hour == hoursPerHalfDay) {
     return 0;
   }
@@ -98,18 +126,19 @@ void GetTidesShell::Finish() {
 
 void GetTidesShell::FilterData(const std::string& line) {
   ++nchecked;
-  const std::int32_t year = wholeNumber(line, yearColumn, yearWidth);
+  Columns columns(line);
+  const std::int32_t year = columns.wholeNumber(yearColumn, yearWidth);
   if (year <= highestNonDataYear) {
     return;
   }
   ++ndata;
 
-  const std::int32_t month = wholeNumber(line, monthColumn, fieldWidth);
-  const std::int32_t day = wholeNumber(line, dayColumn, fieldWidth);
-  const std::int32_t minute = wholeNumber(line, minuteColumn, fieldWidth);
-  const std::int32_t hour = to24Hour(wholeNumber(line, hourColumn, fieldWidth),
-                                     fw::Left(fw::Mid(line, halfOfDayColumn, fieldWidth), 1));
-  const float h = toSingle(fw::Val(fw::Mid(line, heightColumn)));
+  const std::int32_t month = columns.wholeNumber(monthColumn, fieldWidth);
+  const std::int32_t day = columns.wholeNumber(dayColumn, fieldWidth);
+  const std::int32_t minute = columns.wholeNumber(minuteColumn, fieldWidth);
+  const std::int32_t hour =
+      to24Hour(columns.wholeNumber(hourColumn, fieldWidth), columns.text(halfOfDayColumn, 1));
+  const float h = toSingle(fw::Val(columns.text(heightColumn)));
 
   if (ndata == 1) {
     maxTide = h;

@@ -108,6 +108,14 @@ TEST(FilterData, ReadsTheClassicColumns) {
   EXPECT_EQ(s.shell.maxTide, 7.932279f);
 }
 
+TEST(FilterData, CountsColumnsInCharactersNotBytes) {
+  Search s;
+  s.feed({"2026\u201412\u201405 12:30 PM PST 6.5"});
+  ASSERT_EQ(s.shell.collector->ntimesandtides, 1);
+  EXPECT_EQ(s.shell.collector->times[0], timeOf(5, 12, 30));
+  EXPECT_EQ(s.shell.collector->tides[0], 6.5f);
+}
+
 struct DataLineCase {
   const char* line;
   bool isData;
