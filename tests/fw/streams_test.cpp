@@ -271,7 +271,7 @@ TEST_F(StreamsTest, OpenAsBinaryFile_ReadWriteOverwritesWhereReadingStopped) {
 TEST_F(StreamsTest, TextInputStream_ReadsTheBytesAsTheyAre) {
   const std::string bytes("line 1\r\nline 2\rBah\xED"
                           "a\x00 end",
-                          26);
+                          25);
   put("text", bytes);
   auto stream = fw::TextInputStream::Open(item("text"));
   ASSERT_TRUE(stream);
