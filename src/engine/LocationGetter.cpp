@@ -172,11 +172,9 @@ std::optional<fw::FolderItem> LocationGetter::chooseOutputFile() {
   }
   removeListingFolder(listingFolder);
   listingFolder.reset();
-  std::optional<fw::FolderItem> temporary =
-      fw::FolderItem::SpecialFolder(fw::SpecialFolderKind::Temporary);
-  std::optional<fw::FolderItem> documents =
-      fw::FolderItem::SpecialFolder(fw::SpecialFolderKind::Documents);
-  for (const std::optional<fw::FolderItem>& base : {temporary, documents}) {
+  for (fw::SpecialFolderKind kind :
+       {fw::SpecialFolderKind::Temporary, fw::SpecialFolderKind::Documents}) {
+    const std::optional<fw::FolderItem> base = fw::FolderItem::SpecialFolder(kind);
     if (base && base->CanBeShellWord() && isPrivateFolder(*base)) {
       listingFolder = makeListingFolder(*base);
       if (listingFolder) {

@@ -41,13 +41,11 @@ std::optional<fw::FolderItem> TryForTideAndHarmonics(const std::optional<fw::Fol
 }
 
 TideAndHarmonics FindTideAndHarmonics(const fw::FolderItem& defaultFolder) {
-  std::optional<fw::FolderItem> resources;
   for (std::string_view name : bundleNames) {
-    resources = TryForTideAndHarmonics(defaultFolder.Child(name));
-    if (resources) {
+    if (const auto resources = TryForTideAndHarmonics(defaultFolder.Child(name))) {
       return pathsIn(*resources);
     }
   }
-  resources = TryForTideAndHarmonics(defaultFolder);
+  const auto resources = TryForTideAndHarmonics(defaultFolder);
   return resources ? pathsIn(*resources) : TideAndHarmonics{};
 }
