@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -201,6 +203,34 @@ TEST(Text, ToInt32_TruncatesTowardZeroAndSaturates) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(ToInt32(c.value), c.result) << c.value;
+}
+
+TEST(Text, AnyBytes_SplitAndJoinWithoutLoss) {
+  std::mt19937 random(20261205);
+  std::uniform_int_distribution<int> byte(0, 255);
+  const char pieces[][5] = {"a", "\xC3\xA9", "\xF0\x9F\x8C\x8A", "\r", "\xC3", "\x80", " "};
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    const int length = round % 40;
+    for (int i = 0; i < length; ++i) {
+      if (round % 2 == 0)
+        text += static_cast<char>(byte(random));
+      else
+        text += pieces[static_cast<std::size_t>(byte(random)) % std::size(pieces)];
+    }
+    const int characters = Len(text);
+    ASSERT_LE(characters, LenB(text));
+    for (int k = 0; k <= characters + 1; ++k)
+      ASSERT_EQ(Left(text, k) + Mid(text, k + 1), text) << k;
+    ASSERT_EQ(Right(text, characters), text);
+    ASSERT_TRUE(TextEquals(text, text));
+    ASSERT_EQ(Len(Lowercase(text)), characters);
+    if (!text.empty()) {
+      ASSERT_GT(InStr(text, Mid(text, characters, 1)), 0);
+    }
+    Val(text);
+    Trim(text);
+  }
 }
 
 } // namespace
