@@ -7,7 +7,7 @@
 //           entry per accepted period), reportBox (one row per accepted period)
 //   poller reads nchecked, minTide, maxTide, collector, foundTides once ended.
 //
-// LocationGetter lists the predictor's places the same way, through its own shell.
+// LocationGetter lists the predictor's places through a shell and a file of its own.
 //
 // GetTidesShell reads the predictor's sample lines by fixed columns:
 //   2026-12-05 12:00 AM PST 6.078608
