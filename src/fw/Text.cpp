@@ -208,7 +208,7 @@ NumberPattern parsePattern(std::string_view pattern) {
 
 double Val(std::string_view text) {
   std::size_t start = 0;
-  while (start < text.size() && (text[start] == ' ' || text[start] == '\t'))
+  while (start < text.size() && isBlank(text[start]))
     ++start;
   std::size_t pos = start;
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))

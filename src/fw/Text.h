@@ -1,7 +1,9 @@
 #pragma once
 // Text helpers on UTF-8 std::string. Character forms (Left, Mid, Len, InStr)
 // count UTF-8 characters; the B forms count bytes. Positions are 1-based and
-// InStr gives 0 when the text is absent. Comparisons ignore letter case.
+// InStr gives 0 when the text is absent. Comparisons ignore letter case (the
+// B forms fold only ASCII letters). A byte that is not well-formed UTF-8
+// counts as one character.
 
 #include <cstdint>
 #include <string>
