@@ -148,14 +148,14 @@ double outOfRangeValue(std::string_view number) {
       exponent = -exponent;
   }
   // Position of the first significant digit relative to the point.
-  long long magnitude = 0;
   const std::size_t point = mantissa.find('.');
   const std::size_t intEnd = point == std::string_view::npos ? mantissa.size() : point;
   const std::size_t firstNonZero = mantissa.find_first_of("123456789");
   if (firstNonZero == std::string_view::npos)
     return 0.0;
-  magnitude = firstNonZero < intEnd ? static_cast<long long>(intEnd - firstNonZero)
-                                    : -static_cast<long long>(firstNonZero - intEnd) + 1;
+  const long long magnitude = firstNonZero < intEnd
+                                  ? static_cast<long long>(intEnd - firstNonZero)
+                                  : -static_cast<long long>(firstNonZero - intEnd) + 1;
   const double huge = std::numeric_limits<double>::infinity();
   if (magnitude + exponent > 0)
     return negative ? -huge : huge;
@@ -234,8 +234,7 @@ double Val(std::string_view text) {
   }
   std::string_view number = text.substr(start, pos - start);
   // from_chars takes neither a leading plus nor depends on the locale.
-  const bool explicitPlus = number.front() == '+';
-  if (explicitPlus)
+  if (number.front() == '+')
     number.remove_prefix(1);
   double value = 0.0;
   const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
