@@ -35,7 +35,8 @@ public:
   int TextSize() const { return textSize_; }
   void SetTextSize(int pixels);
   Rect Bounds() const { return bounds_; }
-  void Refresh();
+  // Redraws the control at once.
+  virtual void Refresh();
   QWidget* widget() const { return widget_; }
 
 protected:
@@ -77,9 +78,13 @@ public:
   std::string List(int row) const;
   int ListIndex() const; // -1 when no row is chosen
   // From code as from the user, a change raises Change; an index with no row changes nothing.
+  // Rows added to an empty popup leave it with no row chosen.
   void SetListIndex(int index);
   std::string Text() const; // the chosen row's text, "" when none
   std::function<void()> Change;
+
+private:
+  bool quiet_ = false; // rows being added or removed: no Change
 };
 
 class PushButton : public Control {
@@ -120,18 +125,23 @@ public:
   // Draws into the backing image at once; the widget shows the image.
   Graphics& GetGraphics();
   const QImage& image() const;
-  // Raises Paint on the backing image, then shows it.
-  void Refresh();
+  // Erases the backing image and raises Paint on it, then shows it. The first
+  // showing of the canvas does the same; later exposures show the image as it is.
+  void Refresh() override;
   std::function<void(Graphics&)> Paint;
 
 private:
+  void paintImage();
+
   std::unique_ptr<QImage> image_;
   std::unique_ptr<Graphics> graphics_;
+  bool needsPaint_ = true;
 };
 
 class ScrollBar : public Control {
 public:
-  ScrollBar(Window* window, std::string name, Rect bounds, QWidget* parent); // vertical when taller than wide
+  ScrollBar(Window* window, std::string name, Rect bounds,
+            QWidget* parent); // vertical when taller than wide
   int Minimum() const;
   int Maximum() const;
   int Value() const;
@@ -163,6 +173,10 @@ public:
   std::function<void()> Action;
 
 private:
+  friend class Window;
+  // Runs while the mode is not 0 and the window is open.
+  void updateRunning();
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
   std::string name_;

@@ -16,7 +16,9 @@ struct Color {
   int r = 0, g = 0, b = 0;
   bool operator==(const Color&) const = default;
 };
-inline constexpr Color RGB(int r, int g, int b) { return Color{r, g, b}; }
+inline constexpr Color RGB(int r, int g, int b) {
+  return Color{r, g, b};
+}
 
 class Graphics {
 public:
@@ -38,6 +40,9 @@ public:
   void DrawString(std::string_view text, int x, int y);
 
 private:
+  void fillClipped(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h);
+  void plot(std::int64_t x, std::int64_t y);
+
   QImage& image_;
 };
 

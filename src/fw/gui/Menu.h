@@ -21,11 +21,14 @@ public:
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled) { enabled_ = enabled; }
   void Enable() { enabled_ = true; }
-  bool IsSeparator() const { return name_.empty() && text_ == "-"; }
+  // A text of "-" makes the entry a separator, whatever its name.
+  bool IsSeparator() const { return text_ == "-"; }
 
   MenuItem* Append(std::unique_ptr<MenuItem> child);
   int Count() const { return static_cast<int>(children_.size()); }
   MenuItem* Item(int index) const;
+  // The direct child with that name; nullptr when none.
+  MenuItem* Child(const std::string& name) const;
   // This item or a descendant with that name; nullptr when none.
   MenuItem* Find(const std::string& name);
 
@@ -33,6 +36,12 @@ private:
   std::string name_, text_, shortcut_;
   bool enabled_ = false;
   std::vector<std::unique_ptr<MenuItem>> children_;
+};
+
+// The item that quits the application when no handler takes it; always enabled.
+class QuitMenuItem : public MenuItem {
+public:
+  using MenuItem::MenuItem;
 };
 
 // The root of a menu tree; its children are the menus shown in the bar.

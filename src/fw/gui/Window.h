@@ -17,6 +17,7 @@ class QWidget;
 namespace fw {
 
 class MenuBar;
+class MenuView;
 class TabPanel;
 
 class Window {
@@ -35,10 +36,13 @@ public:
   static std::vector<Window*> Windows();
   static Window* Frontmost();
 
+  // Raises Event_Close and hides the window; the object itself is deleted once
+  // control is back in the event loop, so a handler of the window may close it.
   void Close();
   bool IsOpen() const { return open_; }
   std::string Title() const;
   void SetTitle(const std::string& title);
+  // The window's own menu bar; a window without one shows the application's.
   MenuBar* GetMenuBar() const { return menuBar_; }
   void SetMenuBar(MenuBar* menuBar);
   void SetSize(int width, int height, bool resizable = false);
@@ -49,10 +53,12 @@ public:
   // Controls, created on the window (or on a tab of a panel) and found by name.
   template <class C, class... Args>
   C* AddControl(const std::string& name, Rect bounds, Args&&... args) {
-    return addControl(std::make_unique<C>(this, name, bounds, content(), std::forward<Args>(args)...));
+    return addControl(
+        std::make_unique<C>(this, name, bounds, content(), std::forward<Args>(args)...));
   }
   template <class C, class... Args>
-  C* AddControlOnTab(TabPanel* panel, int tab, const std::string& name, Rect bounds, Args&&... args) {
+  C* AddControlOnTab(TabPanel* panel, int tab, const std::string& name, Rect bounds,
+                     Args&&... args) {
     return addControl(
         std::make_unique<C>(this, name, bounds, tabPage(panel, tab), std::forward<Args>(args)...));
   }
@@ -90,8 +96,13 @@ private:
   }
   void registerControl(std::unique_ptr<Control> control);
   void dispose();
+  void showMenuBar();
+  void runTimers();
+  static void moveToFront(Window* window);
 
   QMainWindow* qwindow_ = nullptr;
+  QWidget* content_ = nullptr;
+  std::unique_ptr<MenuView> menuView_;
   MenuBar* menuBar_ = nullptr;
   bool open_ = false;
   std::vector<std::unique_ptr<Control>> controls_;

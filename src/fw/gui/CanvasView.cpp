@@ -1,0 +1,23 @@
+#include "fw/gui/CanvasView.h"
+
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace fw {
+
+CanvasView::CanvasView(QWidget* parent) : QWidget(parent) {
+  // The image covers every pixel, so Qt need not erase beneath it.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CanvasView::paintEvent(QPaintEvent* event) {
+  if (beforeShowing)
+    beforeShowing();
+  if (!image_)
+    return;
+  QPainter painter(this);
+  painter.drawImage(event->rect(), *image_, event->rect());
+}
+
+} // namespace fw
