@@ -8,6 +8,8 @@
 #include "fw/gui/Controls.h"
 #include "window/Halvorn.h"
 
+#include <QString>
+#include <QWidget>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@ constexpr int kWindowHeight = 435;
 constexpr int kTextSize = 12;
 constexpr int kVersionTextSize = 9;
 constexpr const char* kVersion = "v7";
+constexpr int kLabelSlack = 2; // pixels beyond the text's advance, for its last glyph
 
 constexpr int kPollMode = 2; // repeating
 constexpr int kPollPeriodMs = 1000;
@@ -41,12 +44,27 @@ C* add(fw::Window& w, Place place, const char* name, fw::Rect bounds, Args&&... 
   return w.AddControl<C>(name, bounds, std::forward<Args>(args)...);
 }
 
+// The label boxes were measured for a narrower system font than most Linux
+// desktops use ("Tide Higher Than" is 103 pixels wide in DejaVu Sans at 12).
+// A right-aligned label too narrow for its text grows to the left, into the
+// gap before it, so the text stays whole and still ends beside its field.
+void keepWhole(fw::StaticText* label) {
+  QWidget* widget = label->widget();
+  const int needed =
+      widget->fontMetrics().horizontalAdvance(QString::fromStdString(label->Text())) + kLabelSlack;
+  const QRect box = widget->geometry();
+  if (needed > box.width())
+    widget->setGeometry(box.right() + 1 - needed, box.top(), needed, box.height());
+}
+
 fw::StaticText* addLabel(fw::Window& w, Place place, const char* name, fw::Rect bounds,
                          const char* text, fw::TextAlign align, int textSize = kTextSize) {
   auto* label = add<fw::StaticText>(w, place, name, bounds);
   label->SetTextSize(textSize);
   label->SetText(text);
   label->SetTextAlign(align);
+  if (align == fw::TextAlign::Right)
+    keepWhole(label);
   return label;
 }
 
