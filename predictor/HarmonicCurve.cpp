@@ -1,0 +1,167 @@
+#include "predictor/HarmonicCurve.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace tide {
+
+namespace {
+
+constexpr double radiansPerDegree = std::numbers::pi / 180.0;
+constexpr double degreesPerTurn = 360.0;
+constexpr double hoursPerSecond = 1.0 / 3600.0;
+// Samples between exact restarts of the rotation; rounding grows by about one
+// part in 10^16 per sample.
+constexpr std::size_t reseedEvery = 96;
+
+double radiansOf(double degrees) {
+  return std::fmod(degrees, degreesPerTurn) * radiansPerDegree;
+}
+
+} // namespace
+
+HarmonicCurve::HarmonicCurve(double datum, bool squared, std::vector<Term> terms)
+    : datum_(datum), squared_(squared) {
+  for (const Term& term : terms) {
+    speedDegrees_.push_back(term.speedDegreesPerHour);
+    speedRadians_.push_back(term.speedDegreesPerHour * radiansPerDegree);
+    phaseDegrees_.push_back(term.phaseDegrees);
+  }
+  amplitudes_.reserve(terms.size());
+  for (const Term& term : terms)
+    amplitudes_.push_back(term.amplitude);
+}
+
+void HarmonicCurve::addYear(int year, const std::vector<double>& nodeFactors,
+                            const std::vector<double>& equilibriaDegrees) {
+  if (years_.empty())
+    firstYear_ = year;
+  Year tables;
+  tables.start = startOfYear(year);
+  for (std::size_t k = 0; k < amplitudes_.size(); ++k) {
+    tables.amplitude.push_back(amplitudes_[k] * nodeFactors[k]);
+    tables.argumentDegrees.push_back(equilibriaDegrees[k] - phaseDegrees_[k]);
+  }
+  years_.push_back(std::move(tables));
+}
+
+const HarmonicCurve::Year& HarmonicCurve::yearOf(double instant) const {
+  // The last year that starts at or before the instant; callers stay inside
+  // the loaded years, and the ends are held rather than read past.
+  auto after = std::upper_bound(years_.begin(), years_.end(), instant,
+                                [](double t, const Year& year) { return t < year.start; });
+  if (after != years_.begin())
+    --after;
+  return *after;
+}
+
+double HarmonicCurve::finish(double sum) const {
+  if (!squared_)
+    return datum_ + sum;
+  return datum_ + std::copysign(std::sqrt(std::fabs(sum)), sum);
+}
+
+double HarmonicCurve::sum(double instant) const {
+  if (years_.empty())
+    return 0;
+  const Year& year = yearOf(instant);
+  const double hours = (instant - static_cast<double>(year.start)) * hoursPerSecond;
+  double total = 0;
+  for (std::size_t k = 0; k < speedDegrees_.size(); ++k)
+    total +=
+        year.amplitude[k] * std::cos(radiansOf(speedDegrees_[k] * hours + year.argumentDegrees[k]));
+  return total;
+}
+
+double HarmonicCurve::slope(double instant) const {
+  if (years_.empty())
+    return 0;
+  const Year& year = yearOf(instant);
+  const double hours = (instant - static_cast<double>(year.start)) * hoursPerSecond;
+  double total = 0;
+  for (std::size_t k = 0; k < speedDegrees_.size(); ++k)
+    total -= year.amplitude[k] * speedRadians_[k] *
+             std::sin(radiansOf(speedDegrees_[k] * hours + year.argumentDegrees[k]));
+  return total;
+}
+
+double HarmonicCurve::level(double instant) const {
+  return finish(sum(instant));
+}
+
+void HarmonicCurve::levels(Seconds first, Seconds step, std::size_t n, double* out) const {
+  run(first, step, n, out, Output::level);
+}
+
+void HarmonicCurve::slopes(Seconds first, Seconds step, std::size_t n, double* out) const {
+  run(first, step, n, out, Output::slope);
+}
+
+void HarmonicCurve::run(Seconds first, Seconds step, std::size_t n, double* out,
+                        Output output) const {
+  if (years_.empty()) {
+    std::fill(out, out + n, output == Output::level ? datum_ : 0.0);
+    return;
+  }
+  std::size_t done = 0;
+  while (done < n) {
+    const Seconds t = first + static_cast<Seconds>(done) * step;
+    const Year& year = yearOf(static_cast<double>(t));
+    const bool lastYear = &year == &years_.back();
+    std::size_t count = n - done;
+    if (!lastYear) {
+      const Seconds nextStart = (&year + 1)->start;
+      const Seconds inYear = (nextStart - t + step - 1) / step;
+      count = std::min<std::size_t>(count, static_cast<std::size_t>(std::max<Seconds>(inYear, 1)));
+    }
+    runWithinYear(year, t, step, count, out + done, output);
+    done += count;
+  }
+}
+
+void HarmonicCurve::runWithinYear(const Year& year, Seconds first, Seconds step, std::size_t n,
+                                  double* out, Output output) const {
+  const std::size_t terms = speedDegrees_.size();
+  std::vector<double> buffer(terms * 4);
+  double* cosine = buffer.data();
+  double* sine = cosine + terms;
+  double* turnCos = sine + terms;
+  double* turnSin = turnCos + terms;
+  const double stepHours = static_cast<double>(step) * hoursPerSecond;
+  for (std::size_t k = 0; k < terms; ++k) {
+    const double turn = radiansOf(speedDegrees_[k] * stepHours);
+    turnCos[k] = std::cos(turn);
+    turnSin[k] = std::sin(turn);
+  }
+  for (std::size_t done = 0; done < n; done += reseedEvery) {
+    const Seconds start = first + static_cast<Seconds>(done) * step;
+    const double hours = static_cast<double>(start - year.start) * hoursPerSecond;
+    for (std::size_t k = 0; k < terms; ++k) {
+      const double angle = radiansOf(speedDegrees_[k] * hours + year.argumentDegrees[k]);
+      cosine[k] = year.amplitude[k] * std::cos(angle);
+      sine[k] = year.amplitude[k] * std::sin(angle);
+    }
+    const std::size_t end = std::min(n, done + reseedEvery);
+    for (std::size_t i = done; i < end; ++i) {
+      double total = 0;
+      if (output == Output::level) {
+        for (std::size_t k = 0; k < terms; ++k)
+          total += cosine[k];
+        out[i] = finish(total);
+      } else {
+        for (std::size_t k = 0; k < terms; ++k)
+          total -= speedRadians_[k] * sine[k];
+        out[i] = total;
+      }
+      for (std::size_t k = 0; k < terms; ++k) {
+        const double c = cosine[k];
+        const double s = sine[k];
+        cosine[k] = c * turnCos[k] - s * turnSin[k];
+        sine[k] = c * turnSin[k] + s * turnCos[k];
+      }
+    }
+  }
+}
+
+} // namespace tide

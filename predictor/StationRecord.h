@@ -1,0 +1,44 @@
+#pragma once
+// One station as the predictor needs it, copied out of the database library's
+// record: names in UTF-8, offsets in seconds, phases ready for UTC.
+
+#include "predictor/CivilTime.h"
+
+#include <string>
+#include <vector>
+
+namespace tide {
+
+enum class Units { feet, meters, knots, knotsSquared, unknown };
+
+struct Constituent {
+  int index = 0;           // the database's constituent number
+  double amplitude = 0;    // in the station's units
+  double phaseDegrees = 0; // epoch moved to the Greenwich meridian
+};
+
+struct SubordinateOffsets {
+  Seconds highTime = 0; // high water or maximum flood
+  Seconds lowTime = 0;  // low water or maximum ebb
+  double highMultiply = 1;
+  double lowMultiply = 1;
+  double highAdd = 0;
+  double lowAdd = 0;
+
+  bool sameForHighAndLow() const {
+    return highTime == lowTime && highMultiply == lowMultiply && highAdd == lowAdd;
+  }
+};
+
+struct StationRecord {
+  std::string name;
+  std::string zone; // ":America/Los_Angeles"
+  Units units = Units::unknown;
+  bool reference = true;
+  int referenceRecord = -1; // for a subordinate station
+  double datum = 0;
+  std::vector<Constituent> constituents;
+  SubordinateOffsets offsets;
+};
+
+} // namespace tide
