@@ -121,7 +121,7 @@ public:
 ShellProcess::~ShellProcess() {
   terminate();
   closeFd(out_);
-  closeInput();
+  closeFd(in_);
 }
 
 bool ShellProcess::start(const std::string& script, bool keepInputOpen) {
@@ -187,7 +187,7 @@ size_t ShellProcess::readAvailable(std::string& into, size_t budget) {
 
 size_t ShellProcess::writeSome(std::string_view text) {
   size_t done = 0;
-  while (in_ >= 0 && done < text.size()) {
+  while (in_ >= 0 && !inputBroken_ && done < text.size()) {
     const ssize_t put = writeWithoutSigpipe(in_, text.data() + done, text.size() - done);
     if (put > 0) {
       done += static_cast<size_t>(put);
@@ -196,7 +196,7 @@ size_t ShellProcess::writeSome(std::string_view text) {
     } else if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       return done;
     } else {
-      closeInput();
+      inputBroken_ = true;
     }
   }
   return text.size();
@@ -237,7 +237,6 @@ void ShellProcess::reap() {
       reaped_ = true;
     }
   }
-  closeInput();
 }
 
 void ShellProcess::terminate() {
@@ -263,10 +262,6 @@ void ShellProcess::terminate() {
   reap();
 }
 
-void ShellProcess::closeInput() {
-  closeFd(in_);
-}
-
 void ShellProcess::recordStatus(int status) {
   reaped_ = true;
   if (WIFEXITED(status)) {
@@ -274,7 +269,6 @@ void ShellProcess::recordStatus(int status) {
   } else if (WIFSIGNALED(status)) {
     exitCode_ = 128 + WTERMSIG(status);
   }
-  closeInput();
 }
 
 } // namespace fw

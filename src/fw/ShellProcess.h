@@ -17,7 +17,9 @@ public:
   static constexpr int kCannotStart = 127;
 
   ShellProcess() = default;
-  ~ShellProcess(); // ends a child still running, reaps it, closes the pipes
+  // Ends a child still running, reaps it, closes the pipes. The pipes stay open
+  // until then, so that a notifier watching one never sees its number reused.
+  ~ShellProcess();
   ShellProcess(const ShellProcess&) = delete;
   ShellProcess& operator=(const ShellProcess&) = delete;
 
@@ -27,7 +29,7 @@ public:
 
   pid_t pid() const { return pid_; }
   int outputFd() const { return outputEnded_ ? -1 : out_; }
-  int inputFd() const { return in_; }
+  int inputFd() const { return inputBroken_ ? -1 : in_; }
   bool outputEnded() const { return outputEnded_; }
 
   // Appends what the child has written, without waiting, up to `budget`
@@ -49,13 +51,13 @@ public:
   int exitCode() const { return exitCode_; } // 128 + signal when killed
 
 private:
-  void closeInput();
   void recordStatus(int status);
 
   pid_t pid_ = -1;
   int out_ = -1;
   int in_ = -1;
   bool outputEnded_ = true;
+  bool inputBroken_ = false;
   bool reaped_ = true;
   int exitCode_ = 0;
 };
