@@ -103,7 +103,7 @@ Shell::Impl::~Impl() {
 void Shell::Impl::execute(const std::string& command) {
   endProcess();
   ++generation;
-  mode = owner.Mode;
+  mode = owner.Mode == 0 || owner.Mode == 2 ? owner.Mode : 1;
   output.clear();
   fresh = false;
   lastWasCR = false;
