@@ -470,4 +470,14 @@ TEST_F(LocationGetterTest, RealPredictorListsEveryStation) {
     EXPECT_TRUE(QByteArray::fromStdString(name).isValidUtf8()) << name;
   }
   EXPECT_TRUE(unique.count("Seattle, Puget Sound, Washington")) << "no Seattle station";
+
+  // A name with non-ASCII letters selects its station when it goes back.
+  const std::string accented = "Mayagüez, Puerto Rico";
+  ASSERT_TRUE(unique.count(accented));
+  fw::Shell search;
+  search.Execute("cd " + fw::FolderItem(resources.string()).ShellPath() +
+                 "; HFILE_PATH=./harmonics.tcd ./tide -b '2026-12-05 00:00' -e '2026-12-05 02:00'"
+                 " -ft -mm -s 1:00 -l '" +
+                 accented + "'");
+  EXPECT_EQ(search.ErrorCode(), 0) << search.ReadAll();
 }
