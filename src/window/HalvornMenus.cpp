@@ -1,0 +1,8 @@
+// Not built yet: empty bodies until this part of the window is written.
+#include "window/Halvorn.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+void Halvorn::Event_EnableMenuItems() {}
