@@ -289,19 +289,6 @@ TEST_F(ShellTest, Mode1_CommandListWithExportAndRedirectionToFile) {
   EXPECT_EQ(content, "./harmonics.tcd\n" + std::filesystem::canonical(dir).string() + "\noops\n");
 }
 
-TEST_F(ShellTest, Mode1_OutputInManyPiecesArrivesWhole) {
-  RecordingShell shell;
-  shell.Mode = 1;
-  shell.Execute("for i in $(seq 1 60); do echo line$i; sleep 0.005; done");
-  ASSERT_TRUE(spinUntil([&] { return shell.completedEvents > 0; }));
-  std::string expected;
-  for (int i = 1; i <= 60; ++i) {
-    expected += "line" + std::to_string(i) + "\n";
-  }
-  EXPECT_EQ(shell.text, expected);
-  EXPECT_GT(shell.dataEvents, 1);
-}
-
 TEST_F(ShellTest, LargeOutputNeitherBlocksNorLosesBytes) {
   constexpr size_t kLines = 500'000; // 5 MB
   const std::string produce = "yes 123456789 | head -n " + std::to_string(kLines);
@@ -434,7 +421,7 @@ TEST_F(ShellTest, Mode2_TimeOutEndsOnlyASilentProcess) {
   } cases[] = {
       {"silent", "sleep 100", nullptr, 300, 128 + SIGTERM},
       {"silent csh and its child", "/bin/csh", "sleep 100", 300, 128 + SIGTERM},
-      {"talking", "/bin/bash", "for i in 1 2 3 4 5 6; do echo $i; sleep 0.1; done; exit", 300, 0},
+      {"talking", "/bin/bash", "for i in 1 2 3 4 5 6; do echo $i; sleep 0.1; done; exit", 500, 0},
       {"no limit", "/bin/bash", "sleep 0.4; exit 5", 0, 5},
   };
   for (const auto& c : cases) {
@@ -475,6 +462,7 @@ TEST_F(ShellTest, Mode1_EventsAreNotReenteredAndNothingIsDropped) {
     expected += "line" + std::to_string(i) + "\n";
   }
   EXPECT_EQ(shell.maxDepth, 1);
+  EXPECT_GT(shell.dataEvents, 1);
   EXPECT_EQ(shell.completedEvents, 1);
   EXPECT_EQ(shell.ErrorCode(), 2);
   EXPECT_EQ(shell.text, expected);
