@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QWidget>
 
 namespace fw {
 
@@ -17,27 +16,43 @@ public:
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::ShortcutOverride && isFirstDelivery(watched) &&
-        isChord(static_cast<QKeyEvent*>(event)))
-      updateMenuEnabling();
-    return false;
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+      // Qt hands one override event to the window, the focus widget and its
+      // parents in turn; the states need updating once.
+      if (event != lastOverride_ && isChord(static_cast<QKeyEvent*>(event))) {
+        lastOverride_ = event;
+        updateMenuEnabling();
+      }
+      break;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+      // The override is over; the next one may reuse its address.
+      lastOverride_ = nullptr;
+      break;
+    default:
+      break;
+    }
+    return QObject::eventFilter(watched, event);
   }
 
 private:
-  // Qt hands the override to the focus widget, then to each of its parents;
-  // the states need updating once.
-  static bool isFirstDelivery(QObject* watched) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget)
-      return false;
-    QWidget* focus = widget->window()->focusWidget();
-    return focus ? widget == focus : widget->isWindow();
-  }
-
   // Menu shortcuts all need a modifier; plain typing does not pay for the update.
   static bool isChord(const QKeyEvent* key) {
-    return key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    switch (key->key()) {
+    case Qt::Key_Control:
+    case Qt::Key_Shift:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+      return false; // a modifier on its own chooses nothing
+    default:
+      return key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    }
   }
+
+  const QEvent* lastOverride_ = nullptr;
 };
 
 } // namespace

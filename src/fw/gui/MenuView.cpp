@@ -70,6 +70,7 @@ MenuView::~MenuView() {
 QMenu* MenuView::addMenu(QMenuBar* bar, QMenu* parent, MenuItem* item) {
   QMenu* menu = bar ? bar->addMenu(textOf(item)) : parent->addMenu(textOf(item));
   menu->setObjectName(QString::fromStdString(item->Name()));
+  menu->menuAction()->setObjectName(menu->objectName());
   QObject::connect(menu, &QMenu::aboutToShow, menu, [] { updateMenuEnabling(); });
   actions_.emplace_back(menu->menuAction(), item);
   return menu;
