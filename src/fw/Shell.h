@@ -9,7 +9,8 @@
 // Standard output and error are merged. The events of one Shell are never
 // delivered while one of its own handlers runs (a Poll there delivers nothing;
 // what arrives meanwhile follows once the handler has returned). IsRunning is
-// true from Execute until Completed has been raised.
+// true from Execute until Completed is raised; inside Completed it reads false.
+// Mode 2's command is run as `exec command` by bash, so it may carry arguments.
 // Mode 0 raises no events: Execute returns when the process has ended, its
 // output waits for ReadAll and its status is in ErrorCode. Modes 0 and 1 read
 // standard input from /dev/null, so Write goes only to a mode 2 process.
