@@ -88,6 +88,10 @@ const std::vector<ParseCase> parseCases = {
     {"EmptyText", "", {}},
 };
 
+void PrintTo(const ParseCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class ParseLocationList : public testing::TestWithParam<ParseCase> {};
 
 } // namespace

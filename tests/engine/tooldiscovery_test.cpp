@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,10 @@ const std::vector<DiscoveryCase> discoveryCases = {
      "",
      ""},
 };
+
+void PrintTo(const DiscoveryCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class ToolDiscovery : public testing::TestWithParam<DiscoveryCase> {};
 
