@@ -1,16 +1,14 @@
 #include "predictor/HarmonicsDatabase.h"
 
 #include "predictor/DatabaseFile.h"
+#include "predictor/LibraryCall.h"
 #include "predictor/Text.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <string_view>
 #include <tcd.h>
-#include <unistd.h>
 
 namespace tide {
 
@@ -18,32 +16,6 @@ namespace {
 
 constexpr int hhmmHundred = 100;
 constexpr double minutesPerHour = 60.0;
-
-// libtcd reports its own troubles on stderr; ours is the one line that counts.
-class QuietStderr {
-public:
-  QuietStderr() {
-    std::fflush(stderr);
-    saved_ = dup(STDERR_FILENO);
-    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null >= 0) {
-      dup2(null, STDERR_FILENO);
-      ::close(null);
-    }
-  }
-  ~QuietStderr() {
-    std::fflush(stderr);
-    if (saved_ >= 0) {
-      dup2(saved_, STDERR_FILENO);
-      ::close(saved_);
-    }
-  }
-  QuietStderr(const QuietStderr&) = delete;
-  QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
-  int saved_ = -1;
-};
 
 // Offsets are stored as hours × 100 + minutes, the sign applying to both.
 Seconds hhmmToSeconds(int hhmm) {
@@ -94,12 +66,10 @@ std::optional<Failure> HarmonicsDatabase::open(const std::string& path, int file
   close();
   if (auto failure = DatabaseFile::check(path))
     return failure;
-  {
-    QuietStderr quiet;
-    std::string name = path;
-    if (!open_tide_db(name.data()))
-      return Failure{"cannot read " + path + " as a harmonics database"};
-  }
+  LibraryCall call(path);
+  std::string name = path;
+  if (!open_tide_db(name.data()))
+    return Failure{"cannot read " + path + " as a harmonics database"};
   open_ = true;
   path_ = path;
   fileIndex_ = fileIndex;
@@ -157,7 +127,7 @@ std::optional<StationRecord> HarmonicsDatabase::station(int record) const {
     return std::nullopt;
   auto raw = std::make_unique<TIDE_RECORD>();
   {
-    QuietStderr quiet;
+    LibraryCall call(path_);
     if (read_tide_record(record, raw.get()) != record)
       return std::nullopt;
   }

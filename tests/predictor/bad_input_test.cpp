@@ -91,6 +91,15 @@ protected:
                  tidetest::readFile(tidetest::databasePath).substr(0, bytes));
   }
 
+  // Bytes flipped in the middle of the station records: the header still
+  // vouches for the file, and the database library trips over the records.
+  std::string damagedCopy() {
+    std::string damaged = tidetest::readFile(tidetest::databasePath);
+    for (std::size_t i = damaged.size() / 2; i < damaged.size() / 2 + 4096; ++i)
+      damaged[i] = static_cast<char>(~damaged[i]);
+    return write("damaged.tcd", damaged);
+  }
+
   std::string folder_;
 };
 
@@ -110,6 +119,7 @@ TEST_F(BadDatabase, UnusableHarmonicsFilesAreRefusedInBothModes) {
       {"cut after the header", truncatedCopy(5000)},
       {"cut inside the stations", truncatedCopy(whole.size() / 2)},
       {"cut by one byte", truncatedCopy(whole.size() - 1)},
+      {"damaged station records", damagedCopy()},
       {"second of two files bad", tidetest::databasePath + ":" + folder_ + "/missing.tcd"},
   };
   for (const auto& [what, hfilePath] : cases) {

@@ -43,8 +43,9 @@ TEST(StationList, ListModeHasHeadingBlankLineAndOneFixedColumnLinePerStation) {
     EXPECT_TRUE(seen.insert(lowered(kept)).second) << kept;
     EXPECT_LE(kept.size(), tide::ListNames::width);
     EXPECT_EQ(line[kept.size()], ' ') << line;
-    if (line.size() == tide::utf8Columns(line) + 2) // the degree signs only
+    if (line.size() == tide::utf8Columns(line) + 2) { // the degree signs only
       EXPECT_TRUE(std::regex_match(line, station)) << line;
+    }
   }
   EXPECT_EQ(output[2].substr(0, 2), "0."); // sorted by name, digits first
 }
