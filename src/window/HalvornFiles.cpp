@@ -69,10 +69,16 @@ void Halvorn::ReadFromFile(const fw::FolderItem& f) {
   thePlace = s->ReadPString();
   Status()->SetText("Selected: " + thePlace);
   // The popup holds just the stored place, known to the place list or not.
+  // Its Change handler stays silent: it would take the place back from the
+  // popup's text, which has lost any bytes that are not UTF-8, and rewrite the
+  // preferences, which reading a file leaves alone.
   fw::PopupMenu* selector = Selector();
+  const bool wasUpdating = updating;
+  updating = true;
   selector->DeleteAllRows();
   selector->AddRow(thePlace);
   selector->SetListIndex(0);
+  updating = wasUpdating;
 
   StartDate()->SetText(s->ReadPString());
   EndDate()->SetText(s->ReadPString());
