@@ -127,7 +127,6 @@ void TideDisplay::RedrawDisplay() {
   } else {
     graph.draw(*data, {minhgt, maxhgt}, {maxline, minline}, ScrollPlot()->Value());
   }
-  plot->widget()->update();
 }
 
 fw::Canvas* TideDisplay::Plot() const {

@@ -12,19 +12,12 @@
 #include "fw/gui/Controls.h"
 #include "window/Halvorn.h"
 
-#include <QWidget>
-
 namespace {
 constexpr int graphLineStep = 1;
 constexpr int graphPageStep = TideGraph::dayColumns;
 
 constexpr TideGraph::Style mainWindowStyle{TideGraph::FramePlacement::First,
                                            TideGraph::YearDigits::Two};
-
-// Shows what was drawn into a canvas's image outside its Paint event.
-void showDrawing(fw::Canvas* canvas) {
-  canvas->widget()->update();
-}
 
 TideGraph::Levels formLevels(const Halvorn& w) {
   return {TideGraph::level(w.TideHigher()->Text()), TideGraph::level(w.TideLower()->Text())};
@@ -61,7 +54,6 @@ void Halvorn::RedrawMonths() {
     WhichMonth()->SetText(NameOfMonth(month.Month()) + " " + fw::Str(month.Year()));
     calendar.drawMonth(month, *lastfound);
   }
-  showDrawing(canvas);
 }
 
 std::string Halvorn::NameOfMonth(std::int32_t m) {
@@ -84,7 +76,6 @@ void Halvorn::RedrawGraph() {
   TideGraph graph(canvas->GetGraphics(), mainWindowStyle);
   if (!lastcollection || lastcollection->ntimesandtides <= 0) {
     graph.drawEmpty();
-    showDrawing(canvas);
     return;
   }
   const TideGraph::Levels levels = formLevels(*this);
@@ -100,7 +91,6 @@ void Halvorn::RedrawGraph() {
   updating = false;
 
   graph.draw(*lastcollection, range, levels, ScrollPlot()->Value());
-  showDrawing(canvas);
 }
 
 void Halvorn::UpdatePlot() {

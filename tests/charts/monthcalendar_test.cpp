@@ -86,11 +86,12 @@ TEST(MonthCalendar, RedMarksExactlyTheDaysOnWhichAPeriodStarts) {
   found.Append(at0(2026, 12, 5), 3600);          // at midnight: the 5th, not the 4th
   found.Append(at0(2026, 12, 10, 23, 45), 7200); // runs into the 11th, marks only the 10th
   found.Append(at0(2026, 12, 12), 3600);
+  found.Append(at0(2026, 12, 20, 23, 59), 3600);
   Drawn d; // 1 December 2026 is a Tuesday
   drawMonth(d, 2026, 12, found);
   auto dayAt = [](int day) { return std::pair{cellX((day + 1) % 7), rowBaseline((day + 1) / 7)}; };
-  for (int day : {4, 5, 6, 9, 10, 11, 12, 13}) {
-    const bool marked = day == 5 || day == 10 || day == 12;
+  for (int day : {4, 5, 6, 9, 10, 11, 12, 13, 19, 20, 21}) {
+    const bool marked = day == 5 || day == 10 || day == 12 || day == 20;
     const auto [x, y] = dayAt(day);
     EXPECT_TRUE(textAt(d.img, std::to_string(day), x, y, marked ? red : black)) << day;
   }
