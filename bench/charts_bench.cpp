@@ -2,14 +2,19 @@
 // height range at each redraw, and each calendar day asks the found periods
 // whether one starts on it (a scan of all periods per day).
 
+#include "app/MenuBar1.h"
 #include "charts/MonthCalendar.h"
 #include "charts/TideGraph.h"
 #include "engine/TimeAndTide.h"
 #include "fw/Date.h"
+#include "fw/gui/Application.h"
+#include "fw/gui/Controls.h"
 #include "fw/gui/Graphics.h"
+#include "window/Halvorn.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdlib>
@@ -72,11 +77,41 @@ void BM_MonthCalendarRedraw(benchmark::State& state) {
 // A typical year of periods (two a day), and every sample of the year as a period.
 BENCHMARK(BM_MonthCalendarRedraw)->Arg(730)->Arg(samplesInAYear)->Unit(benchmark::kMillisecond);
 
+// The same redraws as the main window makes them, scroll bars and caption included.
+void BM_HalvornRedraw(benchmark::State& state) {
+  auto* w = fw::Window::New<Halvorn>();
+  w->lastcollection = std::make_shared<TimeAndTide>(yearOfSamples());
+  w->lastfound = std::make_shared<TimeAndTide>(periodsOverAYear(static_cast<int>(state.range(1))));
+  w->DisplayCalendar();
+  w->UpdatePlot();
+  const bool graph = state.range(0) == 0;
+  for (auto _ : state) {
+    if (graph)
+      w->RedrawGraph();
+    else
+      w->RedrawMonths();
+    benchmark::ClobberMemory();
+  }
+  w->Close();
+}
+BENCHMARK(BM_HalvornRedraw)
+    ->ArgNames({"calendar", "periods"})
+    ->Args({0, 730})
+    ->Args({1, 730})
+    ->Args({1, samplesInAYear})
+    ->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv); // text drawing needs the font machinery
+  // A main window reads and writes its preferences: keep them out of the real home.
+  QTemporaryDir home;
+  setenv("HOME", home.path().toUtf8().constData(), 1);
+  setenv("XDG_CONFIG_HOME", home.path().toUtf8().constData(), 1);
+  fw::Application application;
+  application.SetMenuBar(&MenuBar1::shared());
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
