@@ -1,13 +1,17 @@
 #pragma once
-// Set-up shared by the chart tests that open windows: a private home and
-// config folder (a main window reads and writes its preferences), the
-// application object with the shared menu bar, and every window closed after
-// each test.
+// Set-up shared by the chart tests that open windows: a private home, config
+// and runtime folder (a main window reads and writes its preferences), the
+// application object with the shared menu bar, a recording dialog responder so
+// that no modal box can block, and every window closed and deleted after each test.
 
+#include "RecordingDialogResponder.h"
+#include "app/App.h"
 #include "app/MenuBar1.h"
 #include "fw/gui/Application.h"
 #include "fw/gui/Window.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdlib>
@@ -22,15 +26,21 @@ protected:
     setenv("HOME", path.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (path + "/config").c_str(), 1);
     setenv("XDG_DATA_HOME", (path + "/data").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
     setenv("TZ", "UTC", 1);
     if (!fw::Application::Instance()) {
-      static fw::Application app;
+      static App app;
       app.SetMenuBar(&MenuBar1::shared());
     }
   }
   void TearDown() override {
     for (fw::Window* w : fw::Window::Windows())
       w->Close();
+    flushClosedWindows();
+  }
+  // Closed windows are deleted from the event loop, which these tests don't run.
+  static void flushClosedWindows() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
   static bool isOpen(fw::Window* w) {
     const auto open = fw::Window::Windows();
@@ -43,4 +53,6 @@ protected:
         found.push_back(typed);
     return found;
   }
+
+  ScopedDialogResponder dialogs;
 };

@@ -188,6 +188,7 @@ TEST_F(HalvornChartsTest, GraphWindowsAreIndependentSnapshots) {
   EXPECT_EQ(two->ScrollPlot()->Maximum(), 0);
 
   w->Close();
+  flushClosedWindows();
   one->Plot()->Refresh();
   EXPECT_TRUE(one->Plot()->image() == drawn);
   EXPECT_EQ(one->ScrollPlot()->Maximum(), 4);
