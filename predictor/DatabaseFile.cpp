@@ -1,5 +1,7 @@
 #include "predictor/DatabaseFile.h"
 
+#include "predictor/Text.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -77,24 +79,25 @@ std::string readHeader(int fd) {
 } // namespace
 
 std::optional<Failure> DatabaseFile::check(const std::string& path) {
+  const std::string shown = printable(path);
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0)
-    return Failure{"cannot open " + path + ": " + std::strerror(errno)};
+    return Failure{"cannot open " + shown + ": " + std::strerror(errno)};
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
-    return Failure{path + " is not a file"};
+    return Failure{shown + " is not a file"};
   }
   const auto size = static_cast<long long>(info.st_size);
   const std::string start = readHeader(fd);
   close(fd);
   if (size == 0)
-    return Failure{path + " is empty"};
+    return Failure{shown + " is empty"};
   if (start.compare(0, firstKey.size(), firstKey) != 0)
-    return notDatabase(path);
+    return notDatabase(shown);
   const auto keys = headerKeys(start);
   if (!keys)
-    return notDatabase(path);
+    return notDatabase(shown);
   const auto headerSize = number(*keys, "HEADER SIZE");
   const auto fileSize = number(*keys, "END OF FILE");
   const auto records = number(*keys, "NUMBER OF RECORDS");
@@ -103,9 +106,9 @@ std::optional<Failure> DatabaseFile::check(const std::string& path) {
   if (!headerSize || !fileSize || !records || !years || !constituents || *headerSize <= 0 ||
       *headerSize > *fileSize || *records < 0 || *years <= 0 || *constituents <= 0 ||
       *constituents > mostConstituents || !number(*keys, "START YEAR"))
-    return notDatabase(path);
+    return notDatabase(shown);
   if (size < *fileSize)
-    return Failure{path + " is truncated (" + std::to_string(size) + " of " +
+    return Failure{shown + " is truncated (" + std::to_string(size) + " of " +
                    std::to_string(*fileSize) + " bytes)"};
   return std::nullopt;
 }

@@ -18,7 +18,8 @@ public:
   static std::vector<TideEvent> find(const HarmonicCurve& curve, Seconds from, Seconds to);
 
 private:
-  static double refine(const HarmonicCurve& curve, double before, double after, bool high);
+  static double refine(const HarmonicCurve& curve, double before, double slopeBefore, double after,
+                       double slopeAfter);
 };
 
 } // namespace tide

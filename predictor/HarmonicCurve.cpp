@@ -91,14 +91,33 @@ double HarmonicCurve::level(double instant) const {
 }
 
 void HarmonicCurve::levels(Seconds first, Seconds step, std::size_t n, double* out) const {
+  run(static_cast<double>(first), static_cast<double>(step), n, out, Output::level);
+}
+
+void HarmonicCurve::levelsAlong(double first, double step, std::size_t n, double* out) const {
   run(first, step, n, out, Output::level);
 }
 
 void HarmonicCurve::slopes(Seconds first, Seconds step, std::size_t n, double* out) const {
-  run(first, step, n, out, Output::slope);
+  run(static_cast<double>(first), static_cast<double>(step), n, out, Output::slope);
 }
 
-void HarmonicCurve::run(Seconds first, Seconds step, std::size_t n, double* out,
+std::size_t HarmonicCurve::samplesBefore(double limit, double first, double step, std::size_t n) {
+  // Counted the way the samples' times are computed, so that a sample falls
+  // on the same side of a new year here as in the sum.
+  if (step <= 0)
+    return first < limit ? n : 0;
+  double estimate = std::ceil((limit - first) / step);
+  estimate = std::clamp(estimate, 0.0, static_cast<double>(n));
+  auto count = static_cast<std::size_t>(estimate);
+  while (count > 0 && first + static_cast<double>(count - 1) * step >= limit)
+    --count;
+  while (count < n && first + static_cast<double>(count) * step < limit)
+    ++count;
+  return count;
+}
+
+void HarmonicCurve::run(double first, double step, std::size_t n, double* out,
                         Output output) const {
   if (years_.empty()) {
     std::fill(out, out + n, output == Output::level ? datum_ : 0.0);
@@ -106,21 +125,19 @@ void HarmonicCurve::run(Seconds first, Seconds step, std::size_t n, double* out,
   }
   std::size_t done = 0;
   while (done < n) {
-    const Seconds t = first + static_cast<Seconds>(done) * step;
-    const Year& year = yearOf(static_cast<double>(t));
-    const bool lastYear = &year == &years_.back();
+    const double t = first + static_cast<double>(done) * step;
+    const Year& year = yearOf(t);
     std::size_t count = n - done;
-    if (!lastYear) {
-      const Seconds nextStart = (&year + 1)->start;
-      const Seconds inYear = (nextStart - t + step - 1) / step;
-      count = std::min<std::size_t>(count, static_cast<std::size_t>(std::max<Seconds>(inYear, 1)));
+    if (&year != &years_.back()) {
+      const double nextStart = static_cast<double>((&year + 1)->start);
+      count = std::max<std::size_t>(samplesBefore(nextStart, t, step, count), 1);
     }
     runWithinYear(year, t, step, count, out + done, output);
     done += count;
   }
 }
 
-void HarmonicCurve::runWithinYear(const Year& year, Seconds first, Seconds step, std::size_t n,
+void HarmonicCurve::runWithinYear(const Year& year, double first, double step, std::size_t n,
                                   double* out, Output output) const {
   const std::size_t terms = speedDegrees_.size();
   std::vector<double> buffer(terms * 4);
@@ -128,15 +145,15 @@ void HarmonicCurve::runWithinYear(const Year& year, Seconds first, Seconds step,
   double* sine = cosine + terms;
   double* turnCos = sine + terms;
   double* turnSin = turnCos + terms;
-  const double stepHours = static_cast<double>(step) * hoursPerSecond;
+  const double stepHours = step * hoursPerSecond;
   for (std::size_t k = 0; k < terms; ++k) {
     const double turn = radiansOf(speedDegrees_[k] * stepHours);
     turnCos[k] = std::cos(turn);
     turnSin[k] = std::sin(turn);
   }
   for (std::size_t done = 0; done < n; done += reseedEvery) {
-    const Seconds start = first + static_cast<Seconds>(done) * step;
-    const double hours = static_cast<double>(start - year.start) * hoursPerSecond;
+    const double start = first + static_cast<double>(done) * step;
+    const double hours = (start - static_cast<double>(year.start)) * hoursPerSecond;
     for (std::size_t k = 0; k < terms; ++k) {
       const double angle = radiansOf(speedDegrees_[k] * hours + year.argumentDegrees[k]);
       cosine[k] = year.amplitude[k] * std::cos(angle);

@@ -39,6 +39,8 @@ public:
   double slope(double instant) const;
 
   void levels(Seconds first, Seconds step, std::size_t n, double* out) const override;
+  // The same at times that need not be whole seconds.
+  void levelsAlong(double first, double step, std::size_t n, double* out) const;
   void slopes(Seconds first, Seconds step, std::size_t n, double* out) const;
 
 private:
@@ -49,10 +51,11 @@ private:
   };
   enum class Output { level, slope };
 
+  static std::size_t samplesBefore(double limit, double first, double step, std::size_t n);
   const Year& yearOf(double instant) const;
   double finish(double sum) const;
-  void run(Seconds first, Seconds step, std::size_t n, double* out, Output output) const;
-  void runWithinYear(const Year& year, Seconds first, Seconds step, std::size_t n, double* out,
+  void run(double first, double step, std::size_t n, double* out, Output output) const;
+  void runWithinYear(const Year& year, double first, double step, std::size_t n, double* out,
                      Output output) const;
 
   double datum_ = 0;

@@ -69,7 +69,7 @@ std::optional<Failure> HarmonicsDatabase::open(const std::string& path, int file
   LibraryCall call(path);
   std::string name = path;
   if (!open_tide_db(name.data()))
-    return Failure{"cannot read " + path + " as a harmonics database"};
+    return Failure{"cannot read " + printable(path) + " as a harmonics database"};
   open_ = true;
   path_ = path;
   fileIndex_ = fileIndex;
@@ -86,7 +86,7 @@ std::optional<Failure> HarmonicsDatabase::open(const std::string& path, int file
 }
 
 Failure HarmonicsDatabase::damaged(int record) const {
-  return Failure{path_ + " is damaged (station record " + std::to_string(record) + ")"};
+  return Failure{printable(path_) + " is damaged (station record " + std::to_string(record) + ")"};
 }
 
 std::optional<Failure> HarmonicsDatabase::readHeaders(int fileIndex) {

@@ -10,7 +10,6 @@ namespace tide {
 
 namespace {
 
-constexpr double metresPerFoot = 0.3048;
 // Highs and lows are looked for this far beyond the samples at first, and
 // further, doubling, where a slow current leaves the samples uncovered.
 constexpr Seconds firstEventMargin = 2 * secondsPerDay;
@@ -24,19 +23,6 @@ Failure outsideTables(int year, const HarmonicsDatabase& database) {
   return Failure{"year " + std::to_string(year) + " is outside the database's tables (" +
                  std::to_string(database.firstYear()) + "-" + std::to_string(database.lastYear()) +
                  ")"};
-}
-
-bool isLength(Units units) {
-  return units == Units::feet || units == Units::meters;
-}
-
-// Factor that turns levels in `from` units into `to` units; 1 unless both are lengths.
-double lengthScale(Units from, Units to) {
-  if (from == Units::feet && to == Units::meters)
-    return metresPerFoot;
-  if (from == Units::meters && to == Units::feet)
-    return 1 / metresPerFoot;
-  return 1;
 }
 
 Units levelUnits(Units stored) {
@@ -106,7 +92,7 @@ std::optional<Failure> PredictionModel::buildSubordinate(const HarmonicsDatabase
     return Failure{"the reference station of " + station.name + " cannot be read"};
   units_ =
       station.units == Units::unknown ? levelUnits(reference->units) : levelUnits(station.units);
-  const double scale = isLength(units_) ? lengthScale(reference->units, units_) : 1;
+  const double scale = lengthScale(reference->units, units_);
   const SubordinateOffsets& offsets = station.offsets;
   if (offsets.sameForHighAndLow()) {
     buildReference(database, *reference, scale);

@@ -11,6 +11,18 @@ namespace tide {
 
 enum class Units { feet, meters, knots, knotsSquared, unknown };
 
+constexpr double metresPerFoot = 0.3048;
+
+// The factor that turns a length in `from` units into `to` units; 1 for
+// anything that is not a length, as currents have no height to convert.
+constexpr double lengthScale(Units from, Units to) {
+  if (from == Units::feet && to == Units::meters)
+    return metresPerFoot;
+  if (from == Units::meters && to == Units::feet)
+    return 1 / metresPerFoot;
+  return 1;
+}
+
 struct Constituent {
   int index = 0;           // the database's constituent number
   double amplitude = 0;    // in the station's units

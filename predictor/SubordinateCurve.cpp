@@ -35,18 +35,6 @@ bool SubordinateCurve::covers(Seconds first, Seconds last) const {
          events_.back().station.time > static_cast<double>(last);
 }
 
-double SubordinateCurve::interpolate(const Pair& from, const Pair& to, double time) const {
-  const double share = (time - from.station.time) / (to.station.time - from.station.time);
-  const double referenceTime =
-      from.reference.time + share * (to.reference.time - from.reference.time);
-  const double referenceRange = to.reference.level - from.reference.level;
-  const double fraction =
-      referenceRange == 0
-          ? share
-          : (reference_.level(referenceTime) - from.reference.level) / referenceRange;
-  return from.station.level + fraction * (to.station.level - from.station.level);
-}
-
 void SubordinateCurve::levels(Seconds first, Seconds step, std::size_t n, double* out) const {
   if (exact_) {
     reference_.levels(first - offsets_.highTime, step, n, out);
@@ -54,16 +42,38 @@ void SubordinateCurve::levels(Seconds first, Seconds step, std::size_t n, double
       out[i] = out[i] * offsets_.highMultiply + offsets_.highAdd;
     return;
   }
-  std::size_t next = 1;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double time = static_cast<double>(first + static_cast<Seconds>(i) * step);
-    while (next + 1 < events_.size() && events_[next].station.time <= time)
-      ++next;
-    if (next >= events_.size()) {
-      out[i] = std::nan("");
-      continue;
+  auto timeOf = [first, step](std::size_t i) {
+    return static_cast<double>(first + static_cast<Seconds>(i) * step);
+  };
+  std::size_t pair = 1;
+  std::size_t done = 0;
+  while (done < n) {
+    while (pair + 1 < events_.size() && events_[pair].station.time <= timeOf(done))
+      ++pair;
+    if (pair >= events_.size()) {
+      std::fill(out + done, out + n, std::nan(""));
+      return;
     }
-    out[i] = interpolate(events_[next - 1], events_[next], time);
+    // The samples up to the next event map onto evenly spaced reference
+    // times, which the reference curve takes in one run.
+    const Pair& from = events_[pair - 1];
+    const Pair& to = events_[pair];
+    const bool lastPair = pair + 1 == events_.size();
+    std::size_t count = 1;
+    while (done + count < n && (lastPair || timeOf(done + count) < to.station.time))
+      ++count;
+    const double span = to.station.time - from.station.time;
+    const double stretch = (to.reference.time - from.reference.time) / span;
+    reference_.levelsAlong(from.reference.time + (timeOf(done) - from.station.time) * stretch,
+                           static_cast<double>(step) * stretch, count, out + done);
+    const double referenceRange = to.reference.level - from.reference.level;
+    for (std::size_t i = done; i < done + count; ++i) {
+      const double fraction = referenceRange == 0
+                                  ? (timeOf(i) - from.station.time) / span
+                                  : (out[i] - from.reference.level) / referenceRange;
+      out[i] = from.station.level + fraction * (to.station.level - from.station.level);
+    }
+    done += count;
   }
 }
 

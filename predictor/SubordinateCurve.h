@@ -38,8 +38,6 @@ private:
     TideEvent station;
   };
 
-  double interpolate(const Pair& from, const Pair& to, double time) const;
-
   const HarmonicCurve& reference_;
   SubordinateOffsets offsets_;
   bool exact_ = false;

@@ -19,7 +19,6 @@ namespace {
 
 constexpr Seconds defaultSpan = 4 * secondsPerDay;
 constexpr std::size_t samplesPerBlock = 4096;
-constexpr double metresPerFoot = 0.3048;
 
 std::string shown(const CivilDateTime& when) {
   std::string text;
@@ -28,11 +27,9 @@ std::string shown(const CivilDateTime& when) {
 }
 
 double unitFactor(Units units, UnitChoice choice) {
-  if (units == Units::feet && choice == UnitChoice::meters)
-    return metresPerFoot;
-  if (units == Units::meters && choice == UnitChoice::feet)
-    return 1 / metresPerFoot;
-  return 1;
+  if (choice == UnitChoice::station)
+    return 1;
+  return lengthScale(units, choice == UnitChoice::feet ? Units::feet : Units::meters);
 }
 
 Failure cannotWrite() {
@@ -100,7 +97,8 @@ std::optional<Failure> TideProgram::predict(const TideOptions& options, StationC
       return failure;
   const auto station = database.station(found->record);
   if (!station)
-    return Failure{"cannot read the station " + found->name + " from " + database.path()};
+    return Failure{"cannot read the station " + found->name + " from " +
+                   printable(database.path())};
 
   std::optional<TimeZone> zone = TimeZone::utc();
   if (!options.utc) {
@@ -109,6 +107,8 @@ std::optional<Failure> TideProgram::predict(const TideOptions& options, StationC
       return Failure{"the time zone \"" + printable(station->zone) + "\" of " + found->name +
                      " is not in the system's time-zone database"};
   }
+  // Without -b the run starts at the current minute, so that each line's
+  // time is the time of its level.
   const Seconds begin = options.begin ? zone->toInstant(*options.begin)
                                       : environment.now - environment.now % secondsPerMinute;
   const Seconds end = options.end ? zone->toInstant(*options.end) : begin + defaultSpan;
