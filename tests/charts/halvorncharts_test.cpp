@@ -6,6 +6,7 @@
 #include "fw/gui/Controls.h"
 #include "window/Halvorn.h"
 
+#include <QTest>
 #include <cmath>
 
 using namespace chartpixels;
@@ -152,6 +153,22 @@ TEST_F(HalvornChartsTest, ThresholdsAreReadFromTheFormAtEveryRedraw) {
   EXPECT_EQ(greenRowCount(w->Plot()->image()), 2);
   w->TideLower()->SetText("9999");
   w->Plot()->Refresh();
+  EXPECT_EQ(greenRowCount(w->Plot()->image()), 1);
+}
+
+TEST_F(HalvornChartsTest, GraphTabBroughtToFrontShowsThresholdsTypedMeanwhile) {
+  w->TideHigher()->SetText("");
+  w->TideLower()->SetText("");
+  w->lastcollection = series(march7th2009, 676, wave);
+  w->ResultDisplay()->SetValue(2);
+  QTest::qWait(50);
+  w->UpdatePlot();
+  w->ResultDisplay()->SetValue(0);
+  QTest::qWait(50);
+  w->TideHigher()->SetText("2.5");
+  EXPECT_EQ(greenRowCount(w->Plot()->image()), 0);
+  w->ResultDisplay()->SetValue(2);
+  QTest::qWait(50);
   EXPECT_EQ(greenRowCount(w->Plot()->image()), 1);
 }
 

@@ -15,9 +15,11 @@ public:
   explicit CanvasView(QWidget* parent);
   void setImage(const QImage* image) { image_ = image; }
   std::function<void()> beforeShowing;
+  std::function<void()> cameIntoView;
 
 protected:
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
 private:
   const QImage* image_ = nullptr;

@@ -296,6 +296,9 @@ Canvas::Canvas(Window* window, std::string name, Rect bounds, QWidget* parent)
     if (needsPaint_)
       paintImage();
   };
+  // Brought back into view (its tab in front, its window restored), the canvas
+  // paints afresh, so that it shows what its handler would draw now.
+  view->cameIntoView = [this] { needsPaint_ = true; };
 }
 
 Canvas::~Canvas() = default;
