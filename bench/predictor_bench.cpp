@@ -60,17 +60,19 @@ void runProcess(benchmark::State& state, const std::vector<std::string>& argumen
 }
 
 void BM_SeattleYearQuarterHours(benchmark::State& state) {
-  runProcess(state, {"-b", "2026-01-01 00:00", "-e", "2027-01-01 00:00", "-ft", "-mm", "-s",
-                     "0:15", "-l", "Seattle, Puget Sound, Washington"});
+  runProcess(state, {"-b", "2026-01-01 00:00", "-e", "2027-01-01 00:00", "-ft", "-mm", "-s", "0:15",
+                     "-l", "Seattle, Puget Sound, Washington"});
 }
 BENCHMARK(BM_SeattleYearQuarterHours)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-void BM_StationList(benchmark::State& state) { runProcess(state, {"-l" + database, "-ml"}); }
+void BM_StationList(benchmark::State& state) {
+  runProcess(state, {"-l" + database, "-ml"});
+}
 BENCHMARK(BM_StationList)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_SubordinateYearQuarterHours(benchmark::State& state) {
-  runProcess(state, {"-b", "2026-01-01 00:00", "-e", "2027-01-01 00:00", "-ft", "-mm", "-s",
-                     "0:15", "-l", "Admiralty Head"});
+  runProcess(state, {"-b", "2026-01-01 00:00", "-e", "2027-01-01 00:00", "-ft", "-mm", "-s", "0:15",
+                     "-l", "Admiralty Head"});
 }
 BENCHMARK(BM_SubordinateYearQuarterHours)->UseManualTime()->Unit(benchmark::kMillisecond);
 
