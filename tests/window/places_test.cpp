@@ -257,15 +257,4 @@ TEST_F(PlacesTest, AFailedListingEnablesThePickerWithTheEarlierNames) {
   EXPECT_EQ(w->bigList->nlocations, 1);
 }
 
-TEST_F(PlacesTest, ProgressAndErrorsReplaceTheStatusLine) {
-  Halvorn* w = open();
-  w->GetLocationsShell()->Progress("Parsing location list started");
-  EXPECT_EQ(w->Status()->Text(), "Parsing location list started");
-  w->GetLocationsShell()->Error("There was no location list generated");
-  EXPECT_EQ(w->Status()->Text(), "There was no location list generated");
-  // No names came: the picker stays as it was.
-  EXPECT_FALSE(w->Location()->Enabled());
-  EXPECT_FALSE(w->Selector()->Enabled());
-}
-
 } // namespace

@@ -2,7 +2,6 @@
 // tool folder that it remembers.
 
 #include "WindowTestFixture.h"
-#include "engine/LocationGetter.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -242,14 +241,6 @@ TEST_F(ToolFolderTest, FolderWithoutADatabaseIsToldAndTakesOnlyTheTool) {
   EXPECT_EQ(pathOf(toolPaths().tidePath), (folder / "tide").string());
   EXPECT_EQ(pathOf(toolPaths().hfilepath), oldDatabase);
   EXPECT_FALSE(fs::exists(preferencesPath()));
-}
-
-TEST_F(ToolFolderTest, AChosenFolderDoesNotListThePlacesAgain) {
-  const fs::path folder = folderWith({"tide", "harmonics.tcd"});
-  window->Status()->SetText("before");
-  choose(folder);
-  EXPECT_EQ(window->Status()->Text(), "before");
-  EXPECT_FALSE(window->GetLocationsShell()->IsRunning());
 }
 
 } // namespace
