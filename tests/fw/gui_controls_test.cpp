@@ -92,18 +92,11 @@ TEST_F(ControlsTest, ScrollBarWithoutLiveScrollReportsADragOnlyWhenLetGo) {
   }
 }
 
-TEST_F(ControlsTest, ScrollBarStartsEmptyAndTakesItsOrientationFromItsShape) {
+TEST_F(ControlsTest, ScrollBarIsVerticalWhenTallerThanWide) {
   auto* tall = window->AddControl<fw::ScrollBar>("Tall", {0, 0, 16, 142});
   auto* wide = window->AddControl<fw::ScrollBar>("Wide", {20, 0, 542, 16});
   EXPECT_EQ(static_cast<QScrollBar*>(tall->widget())->orientation(), Qt::Vertical);
   EXPECT_EQ(static_cast<QScrollBar*>(wide->widget())->orientation(), Qt::Horizontal);
-  EXPECT_EQ(tall->Minimum(), 0);
-  EXPECT_EQ(tall->Maximum(), 0);
-  EXPECT_EQ(tall->Value(), 0);
-  tall->SetLineStep(1);
-  tall->SetPageStep(20);
-  EXPECT_EQ(tall->LineStep(), 1);
-  EXPECT_EQ(tall->PageStep(), 20);
 }
 
 // ---- PopupMenu
@@ -278,14 +271,6 @@ TEST_F(ControlsTest, ControlsOnTabsStandAtTheirWindowCoordinates) {
   }
   tabs->SetValue(5);
   EXPECT_EQ(tabs->Value(), 0);
-}
-
-TEST_F(ControlsTest, TextSizeIsAPixelSizeOfTheDefaultFamily) {
-  auto* label = window->AddControl<fw::StaticText>("Label", {0, 0, 40, 16});
-  label->SetTextSize(9);
-  EXPECT_EQ(label->TextSize(), 9);
-  EXPECT_EQ(label->widget()->font().pixelSize(), 9);
-  EXPECT_EQ(label->widget()->font().family(), QApplication::font().family());
 }
 
 // ---- Canvas

@@ -77,13 +77,6 @@ TEST(Graphics, DrawRectOutlinesTheWidthByHeightRectangle) {
     EXPECT_FALSE(inked(image, W - 1, y));
 }
 
-TEST(Graphics, DrawRectOfOnePixelIsThatPixel) {
-  QImage image = blank();
-  fw::Graphics g(image);
-  g.DrawRect(7, 8, 1, 1);
-  EXPECT_EQ(inkedPixels(image), (std::set<Pixel>{{7, 8}}));
-}
-
 struct LineCase {
   int x1, y1, x2, y2;
 };
@@ -119,15 +112,6 @@ INSTANTIATE_TEST_SUITE_P(Lines, GraphicsLine,
                                            LineCase{1, 2, 37, 9},    // shallow
                                            LineCase{30, 1, 25, 28},  // steep, leaning left
                                            LineCase{2, 10, 8, 13})); // a tie at every other step
-
-TEST(Graphics, DiagonalLineIsTheDiagonal) {
-  QImage image = blank();
-  fw::Graphics(image).DrawLine(2, 3, 12, 13);
-  std::set<Pixel> expected;
-  for (int i = 0; i <= 10; ++i)
-    expected.insert({2 + i, 3 + i});
-  EXPECT_EQ(inkedPixels(image), expected);
-}
 
 TEST(Graphics, ForeColorAppliesToEachShapeAndIsClampedToItsRange) {
   QImage image = blank();
