@@ -6,6 +6,9 @@
 #include "fw/gui/Controls.h"
 #include "fw/gui/Menu.h"
 
+#include <QMainWindow>
+#include <QTest>
+
 using namespace chartpixels;
 
 namespace {
@@ -86,4 +89,13 @@ TEST_F(TideDisplayTest, DoneAndFileCloseCloseTheWindowAndCloseIsEnabled) {
   EXPECT_TRUE(byMenu->HasMenuHandler("FileClose"));
   EXPECT_TRUE(byMenu->RunMenuHandler("FileClose"));
   EXPECT_FALSE(isOpen(byMenu));
+}
+
+TEST_F(TideDisplayTest, ReturnAndEscapePressDone) {
+  for (const auto key : {Qt::Key_Return, Qt::Key_Escape}) {
+    auto* w = fw::Window::New<TideDisplay>();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w->qwindow()));
+    QTest::keyClick(w->qwindow(), key);
+    EXPECT_FALSE(isOpen(w)) << key;
+  }
 }
