@@ -134,25 +134,11 @@ TEST_F(SavedSearchTest, SavedFileIsVersionThenTenLengthPrefixedTextsAndNothingMo
   fill(w, kSeattle);
   w->SaveToFile(fw::FolderItem(path));
 
-  const std::string expected = std::string("\x00\x00\x00\x01", 4) + "\x13Seattle, Washington"
-                                                                    "\x08"
-                                                                    "6/1/2026"
-                                                                    "\x09"
-                                                                    "6/30/2026"
-                                                                    "\x04"
-                                                                    "6:00"
-                                                                    "\x02"
-                                                                    "AM"
-                                                                    "\x01"
-                                                                    "8"
-                                                                    "\x02"
-                                                                    "PM"
-                                                                    "\x04"
-                                                                    "1:30"
-                                                                    "\x04"
-                                                                    "-0.5"
-                                                                    "\x01"
-                                                                    "2";
+  // clang-format off
+  const std::string expected = std::string("\0\0\0\1", 4) +
+      "\x13" "Seattle, Washington" "\x08" "6/1/2026" "\x09" "6/30/2026" "\x04" "6:00"
+      "\x02" "AM" "\x01" "8" "\x02" "PM" "\x04" "1:30" "\x04" "-0.5" "\x01" "2";
+  // clang-format on
   EXPECT_EQ(bytesOf(path), expected);
   // Saving is not what names the window's document; its callers do that.
   EXPECT_FALSE(w->theFile);
