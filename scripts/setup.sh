@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   xvfb xauth imagemagick
+  shared-mime-info desktop-file-utils
 )
 
 missing=()
