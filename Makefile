@@ -1,9 +1,11 @@
 # Top-level entry points; see README.md.
 BUILD ?= build
 SANBUILD ?= build-sanitize
+FUZZBUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 JOBS ?= $(shell nproc)
 
-.PHONY: setup build run test test-sanitize bench clean
+.PHONY: setup build run test test-sanitize fuzz bench clean
 
 setup:
 	bash scripts/setup.sh
@@ -24,5 +26,13 @@ test-sanitize: setup
 	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANBUILD) --output-on-failure -j $(JOBS)
 
+# libFuzzer targets on clang, the libraries instrumented too; each runs
+# FUZZ_SECONDS from its seeds, and a crash or sanitizer report fails.
+fuzz: setup
+	cmake -S . -B $(FUZZBUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DHALVORN_FUZZ=ON -DHALVORN_BENCH=OFF
+	cmake --build $(FUZZBUILD) -j $(JOBS) --target fuzz_targets
+	bash fuzz/run.sh $(FUZZBUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(SANBUILD)
+	rm -rf $(BUILD) $(SANBUILD) $(FUZZBUILD)
