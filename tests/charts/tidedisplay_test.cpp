@@ -19,24 +19,11 @@ class TideDisplayTest : public ChartWindowTest {};
 
 } // namespace
 
-TEST_F(TideDisplayTest, LaysOutTheWindowAndItsThreeControls) {
-  auto* w = fw::Window::New<TideDisplay>();
-  EXPECT_EQ(w->Title(), "Tide Display");
-  EXPECT_EQ(w->Width(), 708);
-  EXPECT_EQ(w->Height(), 257);
-  EXPECT_EQ(w->GetMenuBar(), fw::Application::Instance()->GetMenuBar());
-  const fw::Rect plot = w->Plot()->Bounds(), done = w->DoneButton()->Bounds(),
-                 scroll = w->ScrollPlot()->Bounds();
-  EXPECT_EQ(std::tuple(plot.left, plot.top, plot.width, plot.height), std::tuple(12, 14, 674, 191));
-  EXPECT_EQ(std::tuple(done.left, done.top, done.width, done.height), std::tuple(615, 227, 69, 20));
-  EXPECT_EQ(std::tuple(scroll.left, scroll.top, scroll.width, scroll.height),
-            std::tuple(12, 204, 674, 16));
-  EXPECT_EQ(w->DoneButton()->Caption(), "Done");
-  EXPECT_FALSE(w->ScrollPlot()->LiveScroll());
-}
-
 TEST_F(TideDisplayTest, PaintBeforeSetupShowsTheEmptyFramedField) {
   auto* w = fw::Window::New<TideDisplay>();
+  EXPECT_EQ(w->Title(), "Tide Display");
+  EXPECT_EQ(std::pair(w->Width(), w->Height()), std::pair(708, 257));
+  EXPECT_FALSE(w->ScrollPlot()->LiveScroll());
   w->Plot()->Refresh();
   const QImage& img = w->Plot()->image();
   EXPECT_EQ(at(img, 0, 0), black);
@@ -59,20 +46,6 @@ TEST_F(TideDisplayTest, SetupComputesRangeOnceAndScrollsBySevenDays) {
     EXPECT_FLOAT_EQ(w->maxhgt, c.samples == 1 ? 0.4f : 3.9f);
     w->Close();
   }
-}
-
-TEST_F(TideDisplayTest, ScrollingRedrawsFromTheStoredSeries) {
-  auto* w = fw::Window::New<TideDisplay>();
-  w->maxline = w->minline = TideGraph::noLevel;
-  w->SetupDisplay(series(march7th2009, 1000, [](int i) { return static_cast<float>(i % 96); }));
-  const int baseline = 191 - w->Plot()->GetGraphics().TextHeight() + 4;
-  auto firstLabelIs = [&](const char* label) {
-    const int width = w->Plot()->GetGraphics().StringWidth(label);
-    return textAt(w->Plot()->image(), label, (96 - width) / 2, baseline, grey);
-  };
-  EXPECT_TRUE(firstLabelIs("3/7/9"));
-  w->ScrollPlot()->SetValue(3);
-  EXPECT_TRUE(firstLabelIs("3/10/9"));
 }
 
 TEST_F(TideDisplayTest, DoneAndFileCloseCloseTheWindowAndCloseIsEnabled) {

@@ -149,11 +149,6 @@ TEST(TideGraph, ShortSeriesDrawsOnlyItsSegments) {
   EXPECT_EQ(at(d.img, 1, H - 22), blue);
   EXPECT_EQ(at(d.img, 4, 2), blue);
   EXPECT_EQ(count(d.img, QRect(5, 0, W - 5, H), blue), 0);
-
-  const auto one = series(march7th2009, 1, [](int) { return 2.0f; });
-  Drawn single(mainStyle);
-  single.draw(*one);
-  EXPECT_EQ(count(single.img, QRect(0, 0, W, H), blue), 0);
 }
 
 TEST(TideGraph, FlatSeriesAndItsLevelSitOnTheMiddleRow) {
