@@ -125,8 +125,9 @@ public:
   // Draws into the backing image at once; the widget shows the image.
   Graphics& GetGraphics();
   const QImage& image() const;
-  // Erases the backing image and raises Paint on it, then shows it. The first
-  // showing of the canvas does the same; later exposures show the image as it is.
+  // Erases the backing image and raises Paint on it, then shows it. Coming into
+  // view (first showing, its tab brought to front) does the same at the next
+  // paint; other repaints show the image as it is.
   void Refresh() override;
   std::function<void(Graphics&)> Paint;
 
