@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
 #include <cstdlib>
@@ -185,10 +186,11 @@ protected:
   ScopedDialogResponder dialogs;
 
 private:
+  // Removed with everything in it when the test program ends.
   static const std::string& home() {
+    static const QTemporaryDir dir;
     static const std::string made = [] {
-      std::string pattern = "/tmp/halvorn-search-test-XXXXXX";
-      const std::string home = ::mkdtemp(pattern.data()) != nullptr ? pattern : "/tmp";
+      const std::string home = dir.path().toStdString();
       for (const char* sub : {"/data", "/runtime"})
         ::mkdir((home + sub).c_str(), 0700);
       return home;

@@ -215,20 +215,5 @@ TEST_F(SearchEndToEndTest, ANewerSearchEndsTheRunningOneAndAloneIsPublished) {
   EXPECT_THAT(status(), StartsWith("Tide search completed - checked 672, "));
 }
 
-TEST_F(SearchEndToEndTest, ClosingTheWindowEndsItsSearch) {
-  fill(Form{}.with(&Form::start, "1/1/2026").with(&Form::end, "12/31/2026"));
-  window->FindTides();
-  const pid_t shell = searchShellPid();
-  ASSERT_NE(shell, 0);
-  const pid_t predictor = waitForPredictor(shell);
-  ASSERT_NE(predictor, 0);
-
-  window->Close();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-  EXPECT_TRUE(processEnded(shell));
-  EXPECT_TRUE(waitUntilEnded(predictor));
-}
-
 } // namespace
 } // namespace searchtest
