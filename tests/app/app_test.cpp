@@ -14,7 +14,6 @@
 #include "window/Halvorn.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,7 +23,6 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -111,35 +109,26 @@ protected:
 TEST_F(AppRunTest, AStartWithoutDocumentsOpensOneEmptyWindowAndReleasesEverythingAfter) {
   std::vector<Halvorn*> seen;
   bool registered = false;
+  std::vector<std::string> extensions;
   whileRunning([&] {
     seen = mainWindows();
     registered = fw::Application::Instance() == theApp() &&
                  theApp()->GetMenuBar() == &MenuBar1::shared() &&
                  theApp()->HasMenuHandler("FileNew");
+    for (const char* name : {"text", "prefs", "tidesearch"})
+      extensions.push_back(fw::fileTypeExtension(name));
     closeAll();
     return true;
   });
   EXPECT_EQ(runMain({}), 0);
   ASSERT_EQ(seen.size(), 1u);
+  EXPECT_FALSE(seen[0]->theFile);
   EXPECT_TRUE(registered);
+  EXPECT_EQ(extensions, (std::vector<std::string>{"", "", ".tides"}));
   EXPECT_EQ(theApp(), nullptr);
   EXPECT_EQ(fw::Application::Instance(), nullptr);
   EXPECT_FALSE(FileTypes::pText || FileTypes::pPrefs || FileTypes::pTidesearch);
   EXPECT_FALSE(toolPaths().tidePath || toolPaths().hfilepath);
-}
-
-TEST_F(AppRunTest, FileTypesAreRegisteredForTheDialogsByName) {
-  std::vector<std::string> extensions;
-  whileRunning([&] {
-    for (const char* name : {"text", "prefs", "tidesearch"})
-      extensions.push_back(fw::fileTypeExtension(name));
-    EXPECT_EQ(FileTypes::pTidesearch->MacCreator, "Hvrn");
-    EXPECT_EQ(FileTypes::pText->Name, "text");
-    closeAll();
-    return true;
-  });
-  EXPECT_EQ(runMain({}), 0);
-  EXPECT_EQ(extensions, (std::vector<std::string>{"", "", ".tides"}));
 }
 
 TEST_F(AppRunTest, EachDocumentGetsItsOwnWindowAndABadOneKeepsItsWindow) {
@@ -185,16 +174,6 @@ TEST_F(AppRunTest, FileNewAddsAWindowWhicheverWindowIsInFrontAndIsAlwaysEnabled)
   EXPECT_EQ(counts, (std::vector<std::size_t>{2, 3}));
   EXPECT_TRUE(enabled);
   EXPECT_TRUE(closeFound);
-}
-
-TEST_F(AppRunTest, QuitEndsTheRunWithEveryWindowClosed) {
-  whileRunning([] {
-    fw::chooseMenuItem("FileNew");
-    theApp()->Quit();
-    return true;
-  });
-  EXPECT_EQ(runMain({}), 0);
-  EXPECT_TRUE(fw::Window::Windows().empty());
 }
 
 // The built executable, launched while this process runs as the first
