@@ -83,10 +83,13 @@ void BM_YearSearchClickToPublication(benchmark::State& state) {
   QObject::connect(&giveUp, &QTimer::timeout, &loop, &QEventLoop::quit);
 
   double slowest = 0;
+  double longestClickMs = 0;
   longestHandlerMs = 0;
   for (auto _ : state) {
     const auto click = Clock::now();
-    timed([w] { w->SearchButton()->Push(); })();
+    w->SearchButton()->Push();
+    longestClickMs = std::max(longestClickMs, msSince(click));
+    longestHandlerMs = std::max(longestHandlerMs, longestClickMs);
     giveUp.start(giveUpMs);
     loop.exec();
     giveUp.stop();
@@ -101,6 +104,7 @@ void BM_YearSearchClickToPublication(benchmark::State& state) {
   }
   state.counters["slowest_ms"] = slowest;
   state.counters["longest_handler_ms"] = longestHandlerMs;
+  state.counters["longest_click_ms"] = longestClickMs;
   state.counters["poll_period_ms"] = poller->Period();
   state.counters["rows"] = w->Result()->ListCount();
   w->Close();
