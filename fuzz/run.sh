@@ -10,11 +10,13 @@ cd "$(dirname "$0")/.."
 build=${1:?usage: fuzz/run.sh BUILD_DIR [SECONDS]}
 seconds=${2:-30}
 
-# target: longest input. The filter and the place list read the predictor's
-# output, which comes in chunks.
+# target: longest input. Saved searches and preferences are small files; the
+# filter and the place list read the predictor's output, which comes in chunks.
 targets=(
   "output_filter_fuzz:65536"
   "place_list_fuzz:65536"
+  "saved_search_fuzz:4096"
+  "preferences_fuzz:4096"
 )
 
 mkdir -p "$build/fuzz-logs" "$build/fuzz-artifacts"

@@ -1,0 +1,77 @@
+// Reading a saved-search file of arbitrary bytes into a main window, through
+// the window's own ReadFromFile. A file that is not version 1 is refused with
+// one message and leaves the window's file as it was; any other is taken
+// without a word, its place kept byte for byte.
+
+#include "WindowFuzzHarness.h"
+#include "fw/gui/Controls.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kVersionBytes = 4;
+constexpr std::uint32_t kVersion = 1;
+
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "saved search: %s\n", what);
+  std::abort();
+}
+
+std::uint32_t versionOf(std::string_view bytes) {
+  if (bytes.size() < kVersionBytes)
+    return 0;
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < kVersionBytes; ++i)
+    value = (value << 8) | static_cast<std::uint8_t>(bytes[i]);
+  return value;
+}
+
+bool hasOneChoice(const fw::PopupMenu* popup) {
+  return popup->ListIndex() == 0 || popup->ListIndex() == 1;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  windowfuzz::setUp();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  windowfuzz::Harness& h = windowfuzz::setUp();
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const fw::FolderItem file((h.home / "search.tides").string());
+  windowfuzz::writeBytes(file.AbsolutePath(), bytes);
+
+  Halvorn& w = *h.window;
+  w.theFile.reset();
+  h.dialogs->calls.clear();
+  w.ReadFromFile(file);
+  windowfuzz::settle();
+
+  const std::vector<std::string> messages = h.dialogs->messages();
+  if (versionOf(bytes) != kVersion) {
+    if (messages != std::vector<std::string>{"Invalid tide search file " + file.AbsolutePath()})
+      fail("a file of another version was not refused with its message");
+    if (w.theFile)
+      fail("a refused file became the window's file");
+    return 0;
+  }
+  if (!messages.empty())
+    fail("a version 1 file gave a message");
+  if (w.theFile != file)
+    fail("a file read did not become the window's file");
+  if (w.thePlace != windowfuzz::pstringAt(bytes, kVersionBytes))
+    fail("the stored place was not kept as it is");
+  if (w.Selector()->ListCount() != 1 || w.Selector()->ListIndex() != 0)
+    fail("the popup does not hold just the stored place");
+  if (!hasOneChoice(w.EarlyAMPM()) || !hasOneChoice(w.LateAMPM()))
+    fail("an AM/PM popup was left without a choice");
+  return 0;
+}
