@@ -23,6 +23,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -100,6 +101,13 @@ protected:
   // One length byte, then the bytes: the strings of the preferences and saved searches.
   static std::string pstring(const std::string& text) {
     return static_cast<char>(text.size()) + text;
+  }
+  static std::string preferencesBytes(const std::string& place, const std::string& tide = "",
+                                      const std::string& database = "") {
+    return pstring(place) + pstring(tide) + pstring(database);
+  }
+  static std::string pathOrNone(const std::optional<fw::FolderItem>& item) {
+    return item ? item->AbsolutePath() : "none";
   }
 
   // The build's predictor and database link, where start-up finds them.

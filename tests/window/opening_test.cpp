@@ -1,42 +1,38 @@
-// A main window's opening (dates, remembered place and paths, defaults beside
-// the executable, the place-list request) and closing.
-
-#include "WindowTestFixture.h"
+#include "HalvornWindowFixture.h"
 #include "fw/Date.h"
 
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace {
 
-using namespace windowtest;
+namespace fs = std::filesystem;
 
-class OpeningTest : public WindowTest {
+class OpeningTest : public HalvornWindowTest {
 protected:
-  void remember(const std::string& place, const std::string& tide, const std::string& database) {
+  void remember(const std::string& place, const std::string& tide = "",
+                const std::string& database = "") {
     writeBytes(preferencesPath(), preferencesBytes(place, tide, database));
   }
-  static std::string pathOr(const std::optional<fw::FolderItem>& item, const char* none = "nil") {
-    return item ? item->AbsolutePath() : none;
+  static void makeFile(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    writeBytes(file, "x");
   }
 };
 
 TEST_F(OpeningTest, DatesSpanTheComingWeek) {
-  const fw::Date before;
-  Halvorn* w = open();
-  const fw::Date after;
-  // The clock may pass midnight while the window opens.
-  EXPECT_TRUE(w->StartDate()->Text() == before.ShortDate() ||
-              w->StartDate()->Text() == after.ShortDate())
-      << w->StartDate()->Text();
-  const auto weekLater = [](fw::Date d) {
-    d.SetTotalSeconds(d.TotalSeconds() + 604800);
-    return d.ShortDate();
+  const auto shortDates = [](fw::Date d) {
+    const std::string start = d.ShortDate();
+    d.SetTotalSeconds(d.TotalSeconds() + 7 * 86400);
+    return std::pair(start, d.ShortDate());
   };
-  EXPECT_TRUE(w->EndDate()->Text() == weekLater(before) || w->EndDate()->Text() == weekLater(after))
-      << w->EndDate()->Text();
+  const auto before = shortDates(fw::Date());
+  Halvorn* w = open();
+  const auto after = shortDates(fw::Date()); // the clock may pass midnight meanwhile
+  const auto shown = std::pair(w->StartDate()->Text(), w->EndDate()->Text());
+  EXPECT_TRUE(shown == before || shown == after) << shown.first << " - " << shown.second;
 }
 
-TEST_F(OpeningTest, FirstRunWithoutPreferencesTakesNoDefaults) {
+TEST_F(OpeningTest, FirstRunTakesNoDefaultsAndSaysNoDatabaseIsKnown) {
   Halvorn* w = open();
   EXPECT_EQ(w->thePlace, "");
   EXPECT_EQ(w->Selector()->ListCount(), 0);
@@ -45,12 +41,13 @@ TEST_F(OpeningTest, FirstRunWithoutPreferencesTakesNoDefaults) {
   EXPECT_FALSE(toolPaths().hfilepath);
   EXPECT_EQ(w->Status()->Text(),
             "Cannot find tides, cannot find a version of the harmonics database");
+  EXPECT_FALSE(w->Location()->Enabled());
   EXPECT_FALSE(fs::exists(preferencesPath()));
 }
 
 TEST_F(OpeningTest, RememberedPlaceShowsAsTheOnlyRowUntilThePlacesArrive) {
   for (const std::string place : {"Astoria, Oregon", ""}) {
-    remember(place, "", "");
+    remember(place);
     Halvorn* w = open();
     EXPECT_EQ(w->thePlace, place);
     EXPECT_EQ(rows(w->Selector()), std::vector<std::string>{place});
@@ -60,165 +57,109 @@ TEST_F(OpeningTest, RememberedPlaceShowsAsTheOnlyRowUntilThePlacesArrive) {
   }
 }
 
-TEST_F(OpeningTest, RememberedPathsListThePlaces) {
-  if (!haveRealPredictor())
-    GTEST_SKIP() << "the build has no predictor or database in " << resources();
-  const std::string tide = (resources() / "tide").string();
-  const std::string database = (resources() / "harmonics.tcd").string();
-  remember("Seattle, Puget Sound, Washington", tide, database);
-  Halvorn* w = open();
-  EXPECT_EQ(pathOr(toolPaths().tidePath), tide);
-  EXPECT_EQ(pathOr(toolPaths().hfilepath), database);
-  ASSERT_TRUE(waitForPlaces(w)) << w->Status()->Text();
-  EXPECT_EQ(w->Status()->Text(), std::to_string(kStationCount) + " locations found");
-  EXPECT_EQ(w->thePlace, "Seattle, Puget Sound, Washington");
-}
-
-// What the application knows, what the file remembers, what stands after.
-struct PathCase {
-  const char* name;
-  enum Known { None, Existing, Missing } known;
-  bool remembered; // else the file holds ""
-  bool rememberedWins;
-};
-
-// Cases print by name in test listings.
-void PrintTo(const PathCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class RememberedPathTest : public OpeningTest, public ::testing::WithParamInterface<PathCase> {};
-
-TEST_P(RememberedPathTest, FillsOnlyAnUnsetOrMissingReference) {
-  const PathCase& c = GetParam();
-  const fs::path existing = home / "known" / "tide";
+TEST_F(OpeningTest, RememberedPathsFillOnlyAnUnsetOrMissingReference) {
+  const std::string existing = pathOf("known/tide"), gone = pathOf("gone/tide");
+  const std::string tide = pathOf("remembered/tide"), database = pathOf("remembered/harmonics.tcd");
   makeFile(existing);
-  const std::string rememberedTide = (home / "remembered" / "tide").string();
-  const std::string rememberedDatabase = (home / "remembered" / "harmonics.tcd").string();
-  std::optional<fw::FolderItem> known;
-  if (c.known == PathCase::Existing)
-    known = fw::FolderItem(existing.string());
-  if (c.known == PathCase::Missing)
-    known = fw::FolderItem((home / "gone" / "tide").string());
-  toolPaths().tidePath = known;
-  toolPaths().hfilepath = known;
-  remember("", c.remembered ? rememberedTide : "", c.remembered ? rememberedDatabase : "");
-
-  open();
-  EXPECT_EQ(pathOr(toolPaths().tidePath), c.rememberedWins ? rememberedTide : pathOr(known));
-  EXPECT_EQ(pathOr(toolPaths().hfilepath), c.rememberedWins ? rememberedDatabase : pathOr(known));
+  const struct {
+    const char* known; // nullptr: unset
+    bool remembered;   // else the file holds ""
+    bool rememberedWins;
+  } cases[] = {{nullptr, true, true},
+               {gone.c_str(), true, true},
+               {existing.c_str(), true, false},
+               {nullptr, false, false},
+               {gone.c_str(), false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.known ? c.known : "unset") + (c.remembered ? " remembered" : ""));
+    std::optional<fw::FolderItem> known;
+    if (c.known)
+      known = fw::FolderItem(c.known);
+    toolPaths() = {known, known};
+    remember("", c.remembered ? tide : "", c.remembered ? database : "");
+    open()->Close();
+    EXPECT_EQ(pathOrNone(toolPaths().tidePath), c.rememberedWins ? tide : pathOrNone(known));
+    EXPECT_EQ(pathOrNone(toolPaths().hfilepath), c.rememberedWins ? database : pathOrNone(known));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RememberedPathTest,
-    ::testing::Values(PathCase{"UnsetTakesTheRememberedPath", PathCase::None, true, true},
-                      PathCase{"MissingFileTakesTheRememberedPath", PathCase::Missing, true, true},
-                      PathCase{"ExistingFileStays", PathCase::Existing, true, false},
-                      PathCase{"EmptyRememberedPathLeavesUnset", PathCase::None, false, false},
-                      PathCase{"EmptyRememberedPathLeavesMissing", PathCase::Missing, false,
-                               false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OpeningTest, TruncatedPreferencesAreReadAsFarAsTheyGo) {
-  struct Case {
-    std::string bytes;
-    std::string place;
-    std::string tide;
+  const std::string tide = pathOf("tools/tide");
+  const std::string place = pstring("Astoria, Oregon");
+  const struct {
+    std::string bytes, place, tide;
+  } cases[] = {
+      {"", "", "none"},
+      {"\x14"
+       "Astor",
+       "", "none"}, // the length byte says more than follows
+      {place, "Astoria, Oregon", "none"},
+      {place + pstring(tide), "Astoria, Oregon", tide},
+      {place + pstring(tide).substr(0, 5), "Astoria, Oregon", "none"},
   };
-  const std::string tide = (home / "tools" / "tide").string();
-  const std::vector<Case> cases = {
-      {"", "", "nil"},
-      {std::string(1, '\x14') + "Astor", "", "nil"}, // length byte says more than follows
-      {pstring("Astoria, Oregon"), "Astoria, Oregon", "nil"},
-      {pstring("Astoria, Oregon") + pstring(tide), "Astoria, Oregon", tide},
-      {pstring("Astoria, Oregon") + pstring(tide).substr(0, 5), "Astoria, Oregon", "nil"},
-  };
-  for (const Case& c : cases) {
-    toolPaths() = ToolPaths{};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.bytes));
+    toolPaths() = {};
     writeBytes(preferencesPath(), c.bytes);
     Halvorn* w = open();
-    EXPECT_EQ(w->thePlace, c.place) << testing::PrintToString(c.bytes);
-    EXPECT_EQ(pathOr(toolPaths().tidePath), c.tide) << testing::PrintToString(c.bytes);
+    EXPECT_EQ(w->thePlace, c.place);
+    EXPECT_EQ(pathOrNone(toolPaths().tidePath), c.tide);
     EXPECT_FALSE(toolPaths().hfilepath);
     w->Close();
   }
 }
 
 TEST_F(OpeningTest, UnreadablePreferencesAreLeftAlone) {
-  for (const char* kind : {"folder", "fifo"}) {
+  for (const bool folder : {true, false}) {
     fs::remove_all(preferencesPath());
-    if (std::string(kind) == "folder")
+    if (folder)
       fs::create_directory(preferencesPath());
     else
-      ASSERT_EQ(::mkfifo(preferencesPath().c_str(), 0600), 0);
+      ASSERT_EQ(::mkfifo(preferencesPath().c_str(), 0600), 0); // must not wait for a writer
     Halvorn* w = open();
-    EXPECT_EQ(w->thePlace, "") << kind;
-    EXPECT_EQ(w->Selector()->ListCount(), 0) << kind;
-    EXPECT_FALSE(toolPaths().tidePath) << kind;
+    EXPECT_EQ(w->thePlace, "");
+    EXPECT_FALSE(toolPaths().tidePath);
     w->Close(); // saving says nothing, and never writes into a folder of that name
-    if (std::string(kind) == "folder") {
-      EXPECT_TRUE(fs::is_directory(preferencesPath()));
-    }
+    EXPECT_EQ(fs::is_directory(preferencesPath()), folder);
+    EXPECT_TRUE(dialogs->calls.empty());
   }
 }
 
-TEST_F(OpeningTest, ClosingRemembersThePlaceOfTheWindowClosedLast) {
-  Halvorn* first = open();
-  Halvorn* second = open();
-  first->thePlace = "Astoria, Oregon";
-  second->thePlace = "West Seattle";
-  toolPaths().tidePath = fw::FolderItem("/opt/tides/tide");
-  second->Close();
-  EXPECT_EQ(preferences(), preferencesBytes("West Seattle", "/opt/tides/tide", ""));
-  first->Close();
-  EXPECT_EQ(preferences(), preferencesBytes("Astoria, Oregon", "/opt/tides/tide", ""));
-}
-
 // Without any preferences folder the tool and database are looked for beside
-// the executable. One test, so that the files planted there are never seen by
-// another test of this program.
+// the executable. One test, so that no other test of this program sees the
+// files planted there.
 TEST_F(OpeningTest, WithoutAPreferencesFolderDefaultsComeFromBesideTheExecutable) {
-  const fs::path blocker = home / "not a folder";
-  writeBytes(blocker, "");
-  environment.set("XDG_CONFIG_HOME", (blocker / "config").string());
+  writeBytes(pathOf("not a folder"), "");
+  ::setenv("XDG_CONFIG_HOME", pathOf("not a folder/config").c_str(), 1);
   const fs::path beside = fw::FolderItem::DefaultFolder().AbsolutePath();
   for (const char* name : {"tide", "harmonics.tcd", "harmonics.txt"})
     if (fs::exists(beside / name))
       GTEST_SKIP() << name << " already lies beside the test program in " << beside;
-
-  struct Case {
+  const struct {
     std::vector<const char*> planted;
-    std::string tide;
-    std::string database;
+    const char *tide, *database;
+  } cases[] = {
+      {{}, nullptr, "harmonics.txt"}, // still named, so the listing reports it missing
+      {{"tide", "harmonics.tcd", "harmonics.txt"}, "tide", "harmonics.tcd"},
+      {{"tide", "harmonics.txt"}, "tide", "harmonics.txt"},
   };
-  const std::string tide = (beside / "tide").string();
-  const std::string tcd = (beside / "harmonics.tcd").string();
-  const std::string txt = (beside / "harmonics.txt").string();
-  const std::vector<Case> cases = {
-      {{}, "nil", txt}, // a missing database is still named, so the listing reports it
-      {{"tide", "harmonics.tcd", "harmonics.txt"}, tide, tcd},
-      {{"tide", "harmonics.txt"}, tide, txt},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     for (const char* name : c.planted)
       makeFile(beside / name);
-    toolPaths() = ToolPaths{};
-    Halvorn* w = open();
-    EXPECT_EQ(pathOr(toolPaths().tidePath), c.tide);
-    EXPECT_EQ(pathOr(toolPaths().hfilepath), c.database);
-    w->Close(); // saving has nowhere to go and says nothing
+    toolPaths() = {};
+    open()->Close(); // saving has nowhere to go and says nothing
     for (const char* name : c.planted)
       fs::remove(beside / name);
+    EXPECT_EQ(pathOrNone(toolPaths().tidePath), c.tide ? (beside / c.tide).string() : "none");
+    EXPECT_EQ(pathOrNone(toolPaths().hfilepath), (beside / c.database).string());
   }
-
   // A reference already known is not replaced by what lies beside the executable.
   makeFile(beside / "tide");
   toolPaths().tidePath = fw::FolderItem("/opt/tides/tide");
-  toolPaths().hfilepath = fw::FolderItem("/opt/tides/harmonics.tcd");
   open();
   fs::remove(beside / "tide");
-  EXPECT_EQ(pathOr(toolPaths().tidePath), "/opt/tides/tide");
-  EXPECT_EQ(pathOr(toolPaths().hfilepath), "/opt/tides/harmonics.tcd");
+  EXPECT_EQ(pathOrNone(toolPaths().tidePath), "/opt/tides/tide");
+  EXPECT_TRUE(dialogs->calls.empty());
 }
 
 } // namespace

@@ -1,20 +1,16 @@
-// The place picker: the real predictor's list into the popup, Return in the
-// place field as a filter, a chosen row as the selected place.
-
-#include "WindowTestFixture.h"
+#include "HalvornWindowFixture.h"
 #include "engine/LocationGetter.h"
 #include "engine/Locations.h"
 #include "fw/Text.h"
 
-#include <QLineEdit>
-#include <algorithm>
-#include <memory>
+#include <QTest>
+#include <filesystem>
 
 namespace {
 
-using namespace windowtest;
+constexpr int kStationCount = 5407;
 
-class PlacesTest : public WindowTest {
+class PlacesTest : public HalvornWindowTest {
 protected:
   // A window whose place list is the given names, without running the predictor.
   Halvorn* openWithPlaces(const std::vector<std::string>& names) {
@@ -23,238 +19,125 @@ protected:
     w->GetLocationsShell_HaveLocations();
     return w;
   }
-  static bool filter(Halvorn* w, const std::string& text) {
-    w->Location()->SetText(text);
-    return w->Location_KeyDown("\r");
+  static bool waitForPlaces(Halvorn* w) {
+    return QTest::qWaitFor(
+        [w] {
+          const std::string text = w->Status()->Text();
+          return text.ends_with(" locations found") || text == "Unable to get the location list" ||
+                 text == "There was no location list generated";
+        },
+        30000);
   }
 };
 
-// --- With the real predictor and database ---------------------------------
-
-TEST_F(PlacesTest, NewWindowListsEveryPlaceOfTheDatabase) {
-  if (!haveRealPredictor())
-    GTEST_SKIP() << "the build has no predictor or database in " << resources();
-  useRealPredictor();
+TEST_F(PlacesTest, NewWindowListsEveryPlaceAndTypingAndReturnPickOneThatOutlivesTheWindow) {
+  if (!predictorBuilt())
+    GTEST_SKIP() << "the predictor is not built in " << HALVORN_RESOURCES_DIR;
+  useBuiltTools();
   Halvorn* w = open();
   EXPECT_FALSE(w->Location()->Enabled());
-  EXPECT_FALSE(w->Selector()->Enabled());
-
   ASSERT_TRUE(waitForPlaces(w)) << w->Status()->Text();
-  EXPECT_EQ(w->Status()->Text(), std::to_string(kStationCount) + " locations found");
+  EXPECT_EQ(w->Status()->Text(), "5407 locations found");
   EXPECT_EQ(w->Selector()->ListCount(), kStationCount);
-  ASSERT_TRUE(w->bigList);
-  EXPECT_EQ(w->bigList->nlocations, kStationCount);
   EXPECT_TRUE(w->Location()->Enabled());
   EXPECT_TRUE(w->Selector()->Enabled());
-  // Filling the popup chooses nothing.
-  EXPECT_EQ(w->thePlace, "");
-}
+  EXPECT_EQ(w->thePlace, ""); // filling the popup chooses nothing
+  std::vector<std::string> seattle;
+  for (const std::string& name : rows(w->Selector()))
+    if (fw::InStr(name, "SEATTLE") > 0)
+      seattle.push_back(name);
+  ASSERT_FALSE(seattle.empty());
 
-TEST_F(PlacesTest, ReturnFiltersTheRealListAndTheChoiceOutlivesTheWindow) {
-  if (!haveRealPredictor())
-    GTEST_SKIP() << "the build has no predictor or database in " << resources();
-  useRealPredictor();
-  Halvorn* w = open();
-  ASSERT_TRUE(waitForPlaces(w)) << w->Status()->Text();
-
-  std::vector<std::string> expected;
-  for (int i = 0; i < w->bigList->nlocations; ++i)
-    if (fw::InStr(w->bigList->location[static_cast<std::size_t>(i)], "SEATTLE") > 0)
-      expected.push_back(w->bigList->location[static_cast<std::size_t>(i)]);
-  ASSERT_FALSE(expected.empty());
-
-  EXPECT_TRUE(filter(w, "seattle"));
-  EXPECT_EQ(rows(w->Selector()), expected);
-  EXPECT_EQ(w->Status()->Text(), std::to_string(expected.size()) + " matches found");
-  EXPECT_EQ(w->Selector()->ListIndex(), 0);
-  EXPECT_EQ(w->thePlace, expected.front());
-  EXPECT_EQ(preferences().substr(0, expected.front().size() + 1), pstring(expected.front()));
-  // Filtering never shrinks the list it filters from.
-  EXPECT_EQ(w->bigList->nlocations, kStationCount);
+  QTest::keyClicks(w->Location()->widget(), "seattle");
+  EXPECT_EQ(w->Selector()->ListCount(), kStationCount); // letters filter nothing
+  QTest::keyClick(w->Location()->widget(), Qt::Key_Return);
+  EXPECT_EQ(w->Location()->Text(), "seattle");
+  EXPECT_EQ(rows(w->Selector()), seattle);
+  EXPECT_EQ(w->Status()->Text(), std::to_string(seattle.size()) + " matches found");
+  EXPECT_EQ(w->thePlace, seattle.front());
+  EXPECT_EQ(preferences().substr(0, seattle.front().size() + 1), pstring(seattle.front()));
 
   Halvorn* second = open();
-  EXPECT_EQ(second->thePlace, expected.front());
-  EXPECT_EQ(rows(second->Selector()), std::vector<std::string>{expected.front()});
+  EXPECT_EQ(second->thePlace, seattle.front());
+  EXPECT_EQ(rows(second->Selector()), std::vector<std::string>{seattle.front()});
 }
 
-TEST_F(PlacesTest, TypedKeysReachTheFieldAndReturnFiltersWithoutEnteringIt) {
-  if (!haveRealPredictor())
-    GTEST_SKIP() << "the build has no predictor or database in " << resources();
-  useRealPredictor();
-  Halvorn* w = open();
-  ASSERT_TRUE(waitForPlaces(w)) << w->Status()->Text();
-
-  QWidget* field = w->Location()->widget();
-  QTest::keyClicks(field, "Seattle");
-  EXPECT_EQ(w->Location()->Text(), "Seattle");
-  EXPECT_EQ(w->Selector()->ListCount(), kStationCount); // letters filter nothing
-  QTest::keyClick(field, Qt::Key_Return);
-  EXPECT_EQ(w->Location()->Text(), "Seattle");
-  ASSERT_GT(w->Selector()->ListCount(), 0);
-  EXPECT_LT(w->Selector()->ListCount(), kStationCount);
-  for (const std::string& row : rows(w->Selector()))
-    EXPECT_GT(fw::InStr(row, "seattle"), 0) << row;
-  EXPECT_EQ(w->Status()->Text(), std::to_string(w->Selector()->ListCount()) + " matches found");
-  EXPECT_EQ(w->thePlace, w->Selector()->List(0));
-}
-
-// --- Filtering a known list ----------------------------------------------
-
-const std::vector<std::string> kPlaces = {"Seattle, Puget Sound, Washington",
-                                          "Port Townsend, Washington", "Astoria, Oregon",
-                                          "West Seattle", "Île d'Yeu"};
-
-struct FilterCase {
-  const char* name;
-  std::string text;
-  std::vector<std::string> rows;
-};
-
-// Cases print by name in test listings.
-void PrintTo(const FilterCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class FilterTest : public PlacesTest, public ::testing::WithParamInterface<FilterCase> {};
-
-TEST_P(FilterTest, ReturnKeepsTheNamesHoldingTheText) {
-  const FilterCase& c = GetParam();
-  Halvorn* w = openWithPlaces(kPlaces);
-  EXPECT_TRUE(filter(w, c.text));
-  EXPECT_EQ(rows(w->Selector()), c.rows);
-  EXPECT_EQ(w->Status()->Text(), std::to_string(c.rows.size()) + " matches found");
-  EXPECT_EQ(w->thePlace, c.rows.empty() ? "" : c.rows.front());
-  EXPECT_EQ(w->bigList->nlocations, static_cast<int>(kPlaces.size()));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, FilterTest,
-    ::testing::Values(
-        FilterCase{"EmptyTextListsEveryName", "", kPlaces},
-        FilterCase{"CaseIgnored", "SEATTLE", {"Seattle, Puget Sound, Washington", "West Seattle"}},
-        FilterCase{"InsideAName", "townsend", {"Port Townsend, Washington"}},
-        FilterCase{"AccentedLettersFoldToo", "île", {"Île d'Yeu"}},
-        FilterCase{"NoMatch", "Honolulu", {}},
-        FilterCase{"BlankMatchesNamesWithBlanks",
-                   " ",
-                   {"Seattle, Puget Sound, Washington", "Port Townsend, Washington",
-                    "Astoria, Oregon", "West Seattle", "Île d'Yeu"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(PlacesTest, KeysOtherThanReturnGoToTheField) {
-  Halvorn* w = openWithPlaces(kPlaces);
-  w->Location()->SetText("Astoria");
-  w->Status()->SetText("before");
-  for (const char* key : {"a", "\b", "\t", "\x1b", " ", "\n"})
-    EXPECT_FALSE(w->Location_KeyDown(key)) << int(key[0]);
-  EXPECT_EQ(w->Selector()->ListCount(), static_cast<int>(kPlaces.size()));
-  EXPECT_EQ(w->Status()->Text(), "before");
-  EXPECT_EQ(w->thePlace, "");
-}
-
-TEST_F(PlacesTest, RowsAreCutTo52CharactersAndTrimmed) {
+TEST_F(PlacesTest, ReturnKeepsTheNamesHoldingTheTextCutTo52CharactersAndTrimmed) {
   const std::string longName = "Somewhere with a very long name, " + std::string(30, 'x');
   const std::string accented = std::string(50, 'e') + "éé long tail";
-  Halvorn* w = openWithPlaces({"  padded  ", longName, accented});
-  EXPECT_TRUE(filter(w, ""));
-  EXPECT_EQ(rows(w->Selector()), (std::vector<std::string>{"padded", fw::Left(longName, 52),
-                                                           std::string(50, 'e') + "éé"}));
+  const std::vector<std::string> places = {"Seattle, Puget Sound, Washington",
+                                           "West Seattle",
+                                           "Île d'Yeu",
+                                           "  Padded Cove  ",
+                                           longName,
+                                           accented};
+  const std::string cutLong = fw::Left(longName, 52), cutAccented = std::string(50, 'e') + "éé";
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"", {places[0], places[1], places[2], "Padded Cove", cutLong, cutAccented}},
+      {"SEATTLE", {"Seattle, Puget Sound, Washington", "West Seattle"}},
+      {"île", {"Île d'Yeu"}},
+      {"cove", {"Padded Cove"}},
+      {"very long", {cutLong}},
+      {"tail", {cutAccented}},
+      {"Honolulu", {}},
+  };
+  for (const auto& [text, expected] : cases) {
+    SCOPED_TRACE(text);
+    Halvorn* w = openWithPlaces(places);
+    w->thePlace = ""; // not the one the last row remembered
+    w->Location()->SetText(text);
+    EXPECT_TRUE(w->Location_KeyDown("\r"));
+    EXPECT_EQ(rows(w->Selector()), expected);
+    EXPECT_EQ(w->Status()->Text(), std::to_string(expected.size()) + " matches found");
+    EXPECT_EQ(w->thePlace, expected.empty() ? "" : expected.front());
+    EXPECT_EQ(w->bigList->nlocations, static_cast<int>(places.size()));
+  }
 }
 
 TEST_F(PlacesTest, ReturnWithNoPlacesAsksForTheToolFolderAndListsAgain) {
-  if (!haveRealPredictor())
-    GTEST_SKIP() << "the build has no predictor or database in " << resources();
-  ScopedDialogResponder dialogs;
-  dialogs->answerFolder(resources().string());
+  if (!predictorBuilt())
+    GTEST_SKIP() << "the predictor is not built in " << HALVORN_RESOURCES_DIR;
+  dialogs->answerFolder(HALVORN_RESOURCES_DIR);
   Halvorn* w = openWithPlaces({});
-  EXPECT_TRUE(w->Location()->Enabled());
-
-  EXPECT_TRUE(filter(w, "seattle"));
+  EXPECT_TRUE(w->Location_KeyDown("\r"));
   EXPECT_EQ(dialogs->count(DialogCall::Kind::SelectFolder), 1);
   EXPECT_EQ(w->Status()->Text(), "0 matches found");
-  EXPECT_EQ(w->Selector()->ListCount(), 0);
-  ASSERT_TRUE(toolPaths().hfilepath);
-
-  // The names come later, with the new listing.
   ASSERT_TRUE(waitForPlaces(w)) << w->Status()->Text();
   EXPECT_EQ(w->Selector()->ListCount(), kStationCount);
 }
 
-TEST_F(PlacesTest, ReturnWithNoPlacesListsAgainAlsoWhenTheChoiceIsCancelled) {
-  ScopedDialogResponder dialogs; // cancels
-  Halvorn* w = openWithPlaces({});
-  EXPECT_TRUE(filter(w, ""));
-  EXPECT_EQ(dialogs->count(DialogCall::Kind::SelectFolder), 1);
-  EXPECT_EQ(w->Status()->Text(), "0 matches found");
-  EXPECT_FALSE(fs::exists(preferencesPath())); // a cancelled choice writes nothing
-}
-
-// --- Choosing a place -----------------------------------------------------
-
-TEST_F(PlacesTest, ChoosingARowSelectsThePlaceAndRemembersIt) {
-  Halvorn* w = openWithPlaces(kPlaces);
-  w->Selector()->SetListIndex(2);
-  EXPECT_EQ(w->Status()->Text(), "Selected: Astoria, Oregon");
-  EXPECT_EQ(w->thePlace, "Astoria, Oregon");
-  EXPECT_EQ(preferences(), preferencesBytes("Astoria, Oregon", "", ""));
-}
-
-TEST_F(PlacesTest, ChoiceWhileChartsUpdateChangesNothing) {
-  Halvorn* w = openWithPlaces(kPlaces);
+TEST_F(PlacesTest, ChoosingARowSelectsAndRemembersThePlaceButNotWhileChartsUpdate) {
+  Halvorn* w = openWithPlaces({"", "Astoria, Oregon", "West Seattle"});
   w->Status()->SetText("before");
   w->updating = true;
-  w->Selector()->SetListIndex(1);
+  w->Selector()->SetListIndex(2);
   w->updating = false;
   EXPECT_EQ(w->Status()->Text(), "before");
   EXPECT_EQ(w->thePlace, "");
-  EXPECT_FALSE(fs::exists(preferencesPath()));
-}
+  EXPECT_FALSE(std::filesystem::exists(preferencesPath()));
 
-TEST_F(PlacesTest, AnEmptyRowClearsTheStatusAndKeepsThePlace) {
-  Halvorn* w = openWithPlaces({"", "Astoria, Oregon"});
-  w->thePlace = "Astoria, Oregon";
-  w->Status()->SetText("before");
-  w->Selector()->SetListIndex(0);
+  w->Selector()->SetListIndex(1);
+  EXPECT_EQ(w->Status()->Text(), "Selected: Astoria, Oregon");
+  EXPECT_EQ(w->thePlace, "Astoria, Oregon");
+  EXPECT_EQ(preferences(), preferencesBytes("Astoria, Oregon"));
+
+  w->Selector()->SetListIndex(0); // an empty row only clears the status line
   EXPECT_EQ(w->Status()->Text(), "");
   EXPECT_EQ(w->thePlace, "Astoria, Oregon");
-  EXPECT_FALSE(fs::exists(preferencesPath()));
 }
 
-// --- The listing's outcomes in the window ---------------------------------
-
-TEST_F(PlacesTest, NoKnownDatabaseIsToldInTheStatusLine) {
-  Halvorn* w = open();
-  EXPECT_EQ(w->Status()->Text(),
-            "Cannot find tides, cannot find a version of the harmonics database");
-  EXPECT_FALSE(w->Location()->Enabled());
-  EXPECT_FALSE(w->Selector()->Enabled());
-}
-
-TEST_F(PlacesTest, AFailedListingEnablesThePickerWithTheEarlierNames) {
-  const fs::path tools = home / "failing";
-  fs::create_directories(tools);
-  writeBytes(tools / "tide", "#!/bin/sh\necho cannot read the database\nexit 3\n");
-  fs::permissions(tools / "tide", fs::perms::owner_all);
-  makeFile(tools / "harmonics.tcd");
-  toolPaths().tidePath = fw::FolderItem((tools / "tide").string());
-  toolPaths().hfilepath = fw::FolderItem((tools / "harmonics.tcd").string());
-
+TEST_F(PlacesTest, AFailedListingSaysSoAndEnablesAnEmptyPicker) {
+  writeBytes(pathOf("tide"), "#!/bin/sh\necho cannot read the database\nexit 3\n");
+  std::filesystem::permissions(pathOf("tide"), std::filesystem::perms::owner_all);
+  writeBytes(pathOf("harmonics.tcd"), "x");
+  toolPaths().tidePath = fw::FolderItem(pathOf("tide"));
+  toolPaths().hfilepath = fw::FolderItem(pathOf("harmonics.tcd"));
   Halvorn* w = open();
   ASSERT_TRUE(waitForPlaces(w)) << w->Status()->Text();
   EXPECT_EQ(w->Status()->Text(), "Unable to get the location list");
   EXPECT_TRUE(w->Location()->Enabled());
   EXPECT_TRUE(w->Selector()->Enabled());
   EXPECT_EQ(w->Selector()->ListCount(), 0);
-  ASSERT_TRUE(w->bigList);
-  EXPECT_EQ(w->bigList->nlocations, 0);
-
-  // A later failure hands back the names of the last listing that worked.
-  w->GetLocationsShell()->locations = {"Astoria, Oregon"};
-  w->GetLocations();
-  w->Status()->SetText("");
-  ASSERT_TRUE(waitForPlaces(w)) << w->Status()->Text();
-  EXPECT_EQ(rows(w->Selector()), std::vector<std::string>{"Astoria, Oregon"});
-  EXPECT_EQ(w->bigList->nlocations, 1);
 }
 
 } // namespace
