@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a built fuzz tree for a while each, from its seed
-# corpus, and fails on the first crash, sanitizer report or time-out.
+# corpus; fails when any of them crashed, had a sanitizer report or timed out.
 #   fuzz/run.sh BUILD_DIR [SECONDS]
 # New inputs go to BUILD_DIR/fuzz-corpus/<target>, crashing ones to
 # BUILD_DIR/fuzz-artifacts/; each run's whole log is BUILD_DIR/fuzz-logs/<target>.log.
