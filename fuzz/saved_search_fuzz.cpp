@@ -1,7 +1,7 @@
 // Reading a saved-search file of arbitrary bytes into a main window, through
 // the window's own ReadFromFile. A file that is not version 1 is refused with
-// one message and leaves the window's file as it was; any other is taken
-// without a word, its place kept byte for byte.
+// one message and leaves the form and the window's file as they were; any
+// other is taken without a word, its place kept byte for byte.
 
 #include "WindowFuzzHarness.h"
 #include "fw/gui/Controls.h"
@@ -32,6 +32,21 @@ std::uint32_t versionOf(std::string_view bytes) {
   return value;
 }
 
+// What a refused file must leave as it was.
+std::vector<std::string> formOf(const Halvorn& w) {
+  return {w.thePlace,
+          w.Selector()->Text(),
+          w.StartDate()->Text(),
+          w.EndDate()->Text(),
+          w.EarlyTime()->Text(),
+          w.EarlyAMPM()->Text(),
+          w.LateTime()->Text(),
+          w.LateAMPM()->Text(),
+          w.MinLength()->Text(),
+          w.TideHigher()->Text(),
+          w.TideLower()->Text()};
+}
+
 bool hasOneChoice(const fw::PopupMenu* popup) {
   return popup->ListIndex() == 0 || popup->ListIndex() == 1;
 }
@@ -52,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Halvorn& w = *h.window;
   w.theFile.reset();
   h.dialogs->calls.clear();
+  const std::vector<std::string> before = formOf(w);
   w.ReadFromFile(file);
   windowfuzz::settle();
 
@@ -61,6 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fail("a file of another version was not refused with its message");
     if (w.theFile)
       fail("a refused file became the window's file");
+    if (formOf(w) != before)
+      fail("a refused file changed the form");
     return 0;
   }
   if (!messages.empty())
