@@ -1,212 +1,442 @@
+// Windows, their controls and their menus, on one shared application and menu bar.
 #include "fw/gui/Application.h"
 #include "fw/gui/Controls.h"
 #include "fw/gui/Menu.h"
+#include "fw/gui/MenuView.h"
 #include "fw/gui/Window.h"
 
-#include <QCoreApplication>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+#include <QScrollBar>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
-// Records the window events in the order they come.
-class Recorder : public fw::Window {
-public:
-  std::vector<std::string> events;
-  bool controlsAtOpen = false, listedAtOpen = false, visibleAtOpen = false;
-  int closes = 0;
-  bool* destroyed = nullptr;
+// Every EnableMenuItems event and menu handler run, in order.
+std::vector<std::string> journal;
+fw::MenuBar* barForNewWindows = nullptr;
 
-  ~Recorder() override {
-    if (destroyed)
-      *destroyed = true;
+std::unique_ptr<fw::MenuItem> item(const char* name, const char* text, const char* shortcut = "") {
+  return std::make_unique<fw::MenuItem>(name, text, shortcut);
+}
+
+std::unique_ptr<fw::MenuBar> makeBar() {
+  auto bar = std::make_unique<fw::MenuBar>("TestBar");
+  fw::MenuItem* file = bar->Append(item("FileMenu", "&File"));
+  file->Append(item("FileNew", "New", "Cmd+N"));
+  file->Append(item("FileClose", "Close", "Cmd+W"));
+  file->Append(item("FileSaveAs", "Save As"));
+  file->Append(item("UntitledMenu1", "-"));
+  file->Append(std::make_unique<fw::QuitMenuItem>("FileQuit", "Quit", "Cmd+Q"));
+  fw::MenuItem* edit = bar->Append(item("EditMenu", "&Edit"));
+  for (const char* name : {"Undo", "Cut", "Copy", "Paste", "Clear"})
+    edit->Append(item((std::string("Edit") + name).c_str(), name));
+  bar->Append(item("TidesMenu", "Tides"))->Append(item("TidesManual", "Manual"));
+  return bar;
+}
+
+// A menu handler that notes `entry` in the journal.
+std::function<bool()> logs(const std::string& entry, bool handled = true) {
+  return [entry, handled] {
+    journal.push_back(entry);
+    return handled;
+  };
+}
+
+class RecordingApp : public fw::Application {
+public:
+  void Event_EnableMenuItems() override { journal.push_back("app enable"); }
+};
+
+class Doc : public fw::Window {
+public:
+  std::string name;
+  std::vector<std::string> events;
+  bool readyAtOpen = false;
+  std::function<void()> enable;
+
+  explicit Doc(std::string n = "doc") : name(std::move(n)) {}
+  void Event_EnableMenuItems() override {
+    journal.push_back(name + " enable");
+    if (enable)
+      enable();
   }
 
 protected:
   void Layout() override {
     events.push_back("Layout");
-    SetTitle("Recorder");
-    SetSize(200, 120);
+    SetMenuBar(barForNewWindows);
+    SetSize(600, 435);
   }
   void CreateControls() override {
     events.push_back("CreateControls");
-    AddControl<fw::StaticText>("Label", {8, 8, 100, 20});
-    auto* button = AddControl<fw::PushButton>("CloseButton", {8, 40, 80, 20});
-    // Closing from the window's own handler, then going on with the window.
-    button->Action = [this] {
+    AddControl<fw::TextField>("Field", {10, 10, 200, 22});
+    AddControl<fw::PushButton>("CloseButton", {8, 40, 80, 20})->Action = [this] {
       Close();
-      Find<fw::StaticText>("Label")->SetText("closed");
+      Find<fw::TextField>("Field")->SetText("closed");
     };
   }
   void AddMenuHandlers() override { events.push_back("AddMenuHandlers"); }
   void Event_Open() override {
     events.push_back("Open");
-    controlsAtOpen = FindControl("Label") != nullptr;
-    const auto open = Windows();
-    listedAtOpen = std::find(open.begin(), open.end(), this) != open.end();
-    visibleAtOpen = qwindow()->isVisible();
+    readyAtOpen = FindControl("Field") && Frontmost() == this && qwindow()->isVisible();
   }
-  void Event_Close() override {
-    events.push_back("Close");
-    ++closes;
-  }
+  void Event_Close() override { events.push_back("Close"); }
 };
 
-class WindowTest : public ::testing::Test {
+class GuiTest : public ::testing::Test {
 protected:
+  void SetUp() override {
+    journal.clear();
+    app->SetMenuBar(bar.get());
+    barForNewWindows = bar.get();
+  }
   void TearDown() override {
     for (fw::Window* w : fw::Window::Windows())
       w->Close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
-  static bool listed(fw::Window* w) {
-    const auto open = fw::Window::Windows();
-    return std::find(open.begin(), open.end(), w) != open.end();
+  static QAction* action(fw::Window* w, const char* name) {
+    return w->qwindow()->menuBar()->findChild<QAction*>(name);
   }
+  bool enabled(const char* name) const { return bar->Find(name)->Enabled(); }
+  static Doc* activeDoc() {
+    auto* d = fw::Window::New<Doc>("w");
+    d->qwindow()->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(d->qwindow()));
+    return d;
+  }
+
+  std::unique_ptr<fw::MenuBar> bar = makeBar();
+  std::unique_ptr<RecordingApp> app = std::make_unique<RecordingApp>();
 };
 
-TEST_F(WindowTest, ConstructionRaisesItsEventsInOrderWithTheControlsReadyAtOpen) {
-  auto* w = fw::Window::New<Recorder>();
-  EXPECT_EQ(w->events,
+// ---- windows
+
+TEST_F(GuiTest, ConstructionRaisesItsEventsInOrderAndEachWindowHasItsOwnControls) {
+  auto* a = fw::Window::New<Doc>("a");
+  auto* b = fw::Window::New<Doc>("b");
+  EXPECT_EQ(a->events,
             (std::vector<std::string>{"Layout", "CreateControls", "AddMenuHandlers", "Open"}));
-  EXPECT_TRUE(w->controlsAtOpen);
-  EXPECT_TRUE(w->listedAtOpen);
-  EXPECT_TRUE(w->visibleAtOpen);
-  EXPECT_TRUE(w->IsOpen());
-  EXPECT_EQ(w->Title(), "Recorder");
+  EXPECT_TRUE(a->readyAtOpen && b->readyAtOpen);
+  a->Find<fw::TextField>("Field")->SetText("a");
+  EXPECT_EQ(b->Find<fw::TextField>("Field")->Text(), "");
 }
 
-TEST_F(WindowTest, ControlsAreFoundByNameAndClass) {
-  auto* w = fw::Window::New<Recorder>();
-  fw::Control* label = w->FindControl("Label");
-  ASSERT_NE(label, nullptr);
-  EXPECT_EQ(label->Name(), "Label");
-  EXPECT_EQ(label->OwnerWindow(), w);
-  EXPECT_EQ(w->Find<fw::StaticText>("Label"), label);
-  EXPECT_EQ(w->Find<fw::PushButton>("Label"), nullptr);
-  EXPECT_EQ(w->FindControl("label"), nullptr);
-  EXPECT_EQ(w->FindControl("Nothing"), nullptr);
-  EXPECT_EQ(w->FindControl(""), nullptr);
-}
-
-TEST_F(WindowTest, TwoWindowsHaveTheirOwnControls) {
-  auto* a = fw::Window::New<Recorder>();
-  auto* b = fw::Window::New<Recorder>();
-  a->Find<fw::StaticText>("Label")->SetText("a");
-  EXPECT_EQ(b->Find<fw::StaticText>("Label")->Text(), "");
-  EXPECT_NE(a->FindControl("Label"), b->FindControl("Label"));
-}
-
-fw::MenuBar* barForLayout = nullptr;
-
-struct Sized : fw::Window {
-  void Layout() override {
-    SetMenuBar(barForLayout);
-    SetSize(600, 435);
+TEST_F(GuiTest, ContentAreaHasExactlyTheWindowSizeBelowTheApplicationsMenuBar) {
+  barForNewWindows = nullptr;
+  for (fw::MenuBar* shown : {bar.get(), static_cast<fw::MenuBar*>(nullptr)}) {
+    app->SetMenuBar(shown);
+    QMainWindow* q = fw::Window::New<Doc>()->qwindow();
+    ASSERT_EQ(q->menuWidget() != nullptr, shown != nullptr);
+    const int menuHeight = shown ? q->menuWidget()->height() : 0;
+    EXPECT_TRUE(!shown || (menuHeight > 0 && !q->menuBar()->isNativeMenuBar() &&
+                           q->menuBar()->actions().size() == 3));
+    EXPECT_EQ(q->centralWidget()->geometry(), QRect(0, menuHeight, 600, 435));
+    EXPECT_EQ(q->height(), 435 + menuHeight);
   }
-};
-
-TEST_F(WindowTest, ContentAreaHasExactlyTheWindowSizeBelowTheMenuBar) {
-  fw::MenuBar bar("Bar");
-  bar.Append(std::make_unique<fw::MenuItem>("FileMenu", "&File"))
-      ->Append(std::make_unique<fw::MenuItem>("FileClose", "Close", "Cmd+W"));
-  for (fw::MenuBar* shown : {&bar, static_cast<fw::MenuBar*>(nullptr)}) {
-    SCOPED_TRACE(shown ? "with a menu bar" : "without one");
-    barForLayout = shown;
-    fw::Window* w = fw::Window::New<Sized>();
-    QWidget* content = w->qwindow()->centralWidget();
-    EXPECT_EQ(w->Width(), 600);
-    EXPECT_EQ(w->Height(), 435);
-    EXPECT_EQ(content->size(), QSize(600, 435));
-    int menuHeight = 0;
-    if (shown) {
-      ASSERT_NE(w->qwindow()->menuWidget(), nullptr);
-      menuHeight = w->qwindow()->menuWidget()->height();
-      EXPECT_GT(menuHeight, 0);
-      EXPECT_FALSE(w->qwindow()->menuBar()->isNativeMenuBar());
-    } else {
-      EXPECT_EQ(w->qwindow()->menuWidget(), nullptr);
-    }
-    EXPECT_EQ(content->geometry().top(), menuHeight);
-    EXPECT_EQ(w->qwindow()->height(), 435 + menuHeight);
-    w->Close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-  barForLayout = nullptr;
 }
 
-TEST_F(WindowTest, WindowsAreListedFrontMostFirst) {
-  auto* first = fw::Window::New<Recorder>();
-  auto* second = fw::Window::New<Recorder>();
-  auto* third = fw::Window::New<Recorder>();
+TEST_F(GuiTest, WindowsAreListedFrontMostFirst) {
+  auto* first = fw::Window::New<Doc>();
+  auto* second = fw::Window::New<Doc>();
+  auto* third = fw::Window::New<Doc>();
   EXPECT_EQ(fw::Window::Windows(), (std::vector<fw::Window*>{third, second, first}));
-  EXPECT_EQ(fw::Window::Frontmost(), third);
-
   first->Show();
   EXPECT_EQ(fw::Window::Frontmost(), first);
-  // Activation by the user (here by the platform) brings a window forward too.
   second->qwindow()->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(second->qwindow()));
   EXPECT_EQ(fw::Window::Windows(), (std::vector<fw::Window*>{second, first, third}));
-
   second->Close();
   EXPECT_EQ(fw::Window::Frontmost(), first);
 }
 
-TEST_F(WindowTest, CloseRaisesCloseOnceAndTheWindowGoesAway) {
-  bool destroyed = false;
-  auto* w = fw::Window::New<Recorder>();
-  w->destroyed = &destroyed;
-  w->Close();
-  EXPECT_EQ(w->closes, 1);
-  EXPECT_FALSE(w->IsOpen());
-  EXPECT_FALSE(listed(w));
-  EXPECT_FALSE(w->qwindow()->isVisible());
-  w->Close();
-  EXPECT_EQ(w->closes, 1);
-  EXPECT_FALSE(destroyed);
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(destroyed);
+TEST_F(GuiTest, CloseFromCodeItsOwnHandlerOrTheCloseBoxRaisesCloseOnceAndDeletesLater) {
+  const std::vector<std::function<void(Doc*)>> ways = {
+      [](Doc* w) { w->Close(); },
+      [](Doc* w) { w->Find<fw::PushButton>("CloseButton")->Push(); },
+      [](Doc* w) { w->qwindow()->close(); },
+  };
+  for (const auto& close : ways) {
+    auto* w = fw::Window::New<Doc>();
+    QPointer<QMainWindow> q = w->qwindow();
+    close(w);
+    w->Close();
+    EXPECT_EQ(std::count(w->events.begin(), w->events.end(), "Close"), 1);
+    EXPECT_FALSE(w->IsOpen() || q->isVisible());
+    EXPECT_TRUE(fw::Window::Windows().empty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(q.isNull());
+  }
 }
 
-TEST_F(WindowTest, AWindowMayCloseItselfFromItsOwnHandler) {
-  bool destroyed = false;
-  auto* w = fw::Window::New<Recorder>();
-  w->destroyed = &destroyed;
-  w->Find<fw::PushButton>("CloseButton")->Push();
-  EXPECT_FALSE(destroyed);
-  EXPECT_EQ(w->Find<fw::StaticText>("Label")->Text(), "closed");
-  EXPECT_EQ(w->closes, 1);
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(destroyed);
+// ---- controls
+
+TEST_F(GuiTest, ScrollBarRaisesValueChangedBeforeTheSetterReturnsOnlyOnAChange) {
+  auto* scroll = fw::Window::New<Doc>()->AddControl<fw::ScrollBar>("Bar", {0, 0, 16, 142});
+  EXPECT_EQ(static_cast<QScrollBar*>(scroll->widget())->orientation(), Qt::Vertical);
+  scroll->SetMaximum(10);
+  std::vector<int> seen;
+  scroll->ValueChanged = [&] { seen.push_back(scroll->Value()); };
+  using Set = void (fw::ScrollBar::*)(int);
+  const Set value = &fw::ScrollBar::SetValue, min = &fw::ScrollBar::SetMinimum,
+            max = &fw::ScrollBar::SetMaximum;
+  const std::vector<std::tuple<Set, int, std::vector<int>>> steps = {
+      {value, 4, {4}},         {value, 4, {4}},
+      {value, 99, {4, 10}},    {max, 20, {4, 10}},
+      {max, 6, {4, 10, 6}},    {min, 8, {4, 10, 6, 8}},
+      {min, 0, {4, 10, 6, 8}}, {value, -3, {4, 10, 6, 8, 0}},
+  };
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const auto& [set, to, expected] = steps[i];
+    (scroll->*set)(to);
+    EXPECT_EQ(seen, expected) << "step " << i;
+  }
 }
 
-TEST_F(WindowTest, TheCloseBoxClosesThroughClose) {
-  auto* w = fw::Window::New<Recorder>();
-  w->qwindow()->close();
-  EXPECT_EQ(w->closes, 1);
-  EXPECT_FALSE(listed(w));
-  EXPECT_FALSE(w->qwindow()->isVisible());
+TEST_F(GuiTest, PopupRaisesChangeOnlyWhenCodeOrTheUserChoosesAnotherRow) {
+  auto* popup = fw::Window::New<Doc>()->AddControl<fw::PopupMenu>("Popup", {0, 0, 100, 20});
+  std::vector<std::string> seen;
+  popup->Change = [&] { seen.push_back(popup->Text()); };
+  for (const char* row : {"Anchorage", "Boston", "Cairns"})
+    popup->AddRow(row);
+  EXPECT_EQ(popup->ListIndex(), -1);
+  EXPECT_EQ(popup->Text(), "");
+  popup->SetListIndex(1);
+  for (int same : {1, 3, -1, 99})
+    popup->SetListIndex(same);
+  EXPECT_EQ(popup->ListIndex(), 1);
+  QTest::keyClick(popup->widget(), Qt::Key_Down);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Boston", "Cairns"}));
+  popup->DeleteAllRows();
+  popup->SetListIndex(0);
+  EXPECT_EQ(popup->ListIndex(), -1);
+  EXPECT_EQ(seen.size(), 2u);
 }
 
-TEST_F(WindowTest, AWindowWithoutAMenuBarShowsTheApplications) {
-  fw::MenuBar bar("AppBar");
-  bar.Append(std::make_unique<fw::MenuItem>("FileMenu", "&File"));
-  fw::Application app;
-  app.SetMenuBar(&bar);
-  auto* w = fw::Window::New<Recorder>();
-  EXPECT_EQ(w->GetMenuBar(), nullptr);
-  ASSERT_NE(w->qwindow()->menuWidget(), nullptr);
-  const auto menus = w->qwindow()->menuBar()->actions();
-  ASSERT_EQ(menus.size(), 1);
-  EXPECT_EQ(menus.front()->text(), "&File");
+TEST_F(GuiTest, TextFieldKeyDownSeesTypedKeysFirstAndTrueKeepsThemOut) {
+  auto* field = fw::Window::New<Doc>()->Find<fw::TextField>("Field");
+  std::vector<std::string> keys;
+  field->KeyDown = [&](const std::string& key) {
+    keys.push_back(key);
+    return key == "x" || key == "\r";
+  };
+  QTest::keyClicks(field->widget(), "axb");
+  QTest::keyClick(field->widget(), Qt::Key_Return);
+  QTest::keyClick(field->widget(), Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::keyClick(field->widget(), Qt::Key_Backspace);
+  EXPECT_EQ(field->Text(), "a");
+  field->SetText("1:00");
+  QTest::keyClick(field->widget(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(field->widget(), Qt::Key_Shift);
+  EXPECT_EQ(keys, (std::vector<std::string>{"a", "x", "b", "\r", "\r", "\b"}));
+  EXPECT_EQ(field->Text(), "1:00");
+}
+
+TEST_F(GuiTest, StaticTextShowsPlainText) {
+  auto* label = fw::Window::New<Doc>()->AddControl<fw::StaticText>("Label", {8, 14, 100, 20});
+  label->SetText("<b>Search For</b>");
+  label->SetTextAlign(fw::TextAlign::Right);
+  EXPECT_EQ(static_cast<QLabel*>(label->widget())->textFormat(), Qt::PlainText);
+  EXPECT_EQ(static_cast<QLabel*>(label->widget())->alignment(), Qt::AlignRight | Qt::AlignVCenter);
+}
+
+TEST_F(GuiTest, ACanvasOnATabKeepsItsWindowPlaceAndPaintsOnceWhenItsTabComesForward) {
+  auto* w = fw::Window::New<Doc>();
+  auto* tabs = w->AddControl<fw::TabPanel>("Tabs", {20, 207, 560, 208},
+                                           std::vector<std::string>{"List", "Calendar", "Graph"});
+  auto* canvas = w->AddControlOnTab<fw::Canvas>(tabs, 2, "Canvas", {187, 266, 226, 142});
+  int paints = 0;
+  canvas->Paint = [&](fw::Graphics&) {
+    ++paints;
+    canvas->widget()->update(); // asking for more must not paint in a loop
+  };
+  auto placed = [&] {
+    return QRect(canvas->widget()->mapTo(w->qwindow()->centralWidget(), QPoint()),
+                 canvas->widget()->size());
+  };
+  EXPECT_EQ(placed(), QRect(187, 266, 226, 142));
+  QTest::qWait(50);
+  EXPECT_EQ(paints, 0);
+  tabs->SetTextSize(20); // a taller tab bar
+  tabs->SetValue(2);
+  QTest::qWait(100);
+  EXPECT_EQ(paints, 1);
+  EXPECT_EQ(placed(), QRect(187, 266, 226, 142));
+  tabs->SetValue(5);
+  EXPECT_EQ(tabs->Value(), 2);
+
+  tabs->SetEnabled(false);
+  EXPECT_TRUE(canvas->Enabled());
+  canvas->SetEnabled(false);
+  tabs->SetEnabled(true);
+  EXPECT_FALSE(canvas->Enabled());
+}
+
+TEST_F(GuiTest, CanvasRefreshRepaintsTheErasedImageAtOnce) {
+  auto* canvas = fw::Window::New<Doc>()->AddControl<fw::Canvas>("Canvas", {10, 10, 50, 40});
+  int paints = 0;
+  canvas->Paint = [&](fw::Graphics& g) {
+    ++paints;
+    g.ForeColor = fw::RGB(0, 0, 255);
+    g.FillRect(0, 0, 5, 5);
+  };
+  fw::Graphics& g = canvas->GetGraphics();
+  g.ForeColor = fw::RGB(255, 0, 0);
+  g.FillRect(40, 30, 10, 10);
+  EXPECT_EQ(canvas->image().pixel(45, 35), qRgb(255, 0, 0));
+  const int before = paints;
+  canvas->Refresh();
+  EXPECT_EQ(paints, before + 1);
+  EXPECT_EQ(canvas->image().pixel(2, 2), qRgb(0, 0, 255));
+  EXPECT_NE(canvas->image().pixel(45, 35), qRgb(255, 0, 0));
+}
+
+TEST_F(GuiTest, ATimerFiresOnlyWhileItsWindowIsOpen) {
+  struct WithTimer : fw::Window {
+    int& fired;
+    int firedBeforeOpen = 0;
+    explicit WithTimer(int& counter) : fired(counter) {}
+    void CreateControls() override {
+      AddTimer("Poller")->Action = [this] { ++fired; };
+      FindTimer("Poller")->SetPeriod(10);
+      QTest::qWait(30);
+      firedBeforeOpen = fired;
+    }
+  };
+  int fired = 0;
+  auto* w = fw::Window::New<WithTimer>(fired);
+  EXPECT_EQ(w->firedBeforeOpen, 0);
+  QTest::qWait(100);
+  EXPECT_GE(fired, 3);
   w->Close();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  const int firedAtClose = fired;
+  w->FindTimer("Poller")->fire(); // the window lives on until the event loop deletes it
+  QTest::qWait(50);
+  EXPECT_EQ(fired, firedAtClose);
+}
+
+// ---- menus
+
+TEST_F(GuiTest, AChosenItemRunsTheFrontWindowsHandlerElseTheApplications) {
+  app->AddMenuHandler("FileNew", logs("app FileNew"));
+  app->AddMenuHandler("FileClose", logs("app FileClose"));
+  auto* back = fw::Window::New<Doc>("back");
+  auto* front = fw::Window::New<Doc>("front");
+  back->AddMenuHandler("FileSaveAs", logs("back FileSaveAs"));
+  front->AddMenuHandler("FileClose", logs("front FileClose"));
+  // Not handled: the application may take it.
+  front->AddMenuHandler("TidesManual", logs("front TidesManual", false));
+
+  EXPECT_TRUE(fw::chooseMenuItem("FileClose"));
+  EXPECT_TRUE(fw::chooseMenuItem("FileNew"));
+  EXPECT_FALSE(fw::chooseMenuItem("FileSaveAs"));
+  EXPECT_FALSE(fw::chooseMenuItem("TidesManual"));
+  EXPECT_FALSE(fw::chooseMenuItem("NoSuchItem"));
+  EXPECT_EQ(journal,
+            (std::vector<std::string>{"front FileClose", "app FileNew", "front TidesManual"}));
+
+  back->Show();
+  fw::updateMenuEnabling();
+  journal.clear();
+  action(back, "FileSaveAs")->trigger();
+  EXPECT_TRUE(fw::chooseMenuItem("FileClose"));
+  EXPECT_EQ(journal, (std::vector<std::string>{"app enable", "back enable", "back FileSaveAs",
+                                               "app FileClose"}));
+}
+
+TEST_F(GuiTest, TheQuitItemClosesEveryWindowWhenNobodyHandlesIt) {
+  fw::Window::New<Doc>("a");
+  fw::Window::New<Doc>("b");
+  EXPECT_TRUE(fw::chooseMenuItem("FileQuit"));
+  EXPECT_TRUE(fw::Window::Windows().empty());
+}
+
+TEST_F(GuiTest, EnablingFollowsTheHandlersOfTheFrontWindowAndTheApplication) {
+  app->AddMenuHandler("FileNew", logs("app FileNew"));
+  auto* back = fw::Window::New<Doc>("back");
+  auto* front = fw::Window::New<Doc>("front");
+  back->AddMenuHandler("FileSaveAs", logs("back FileSaveAs"));
+  front->AddMenuHandler("FileClose", logs("front FileClose"));
+  bar->Find("EditCopy")->Enable(); // stale state from an earlier update
+
+  fw::updateMenuEnabling();
+  const std::map<std::string, bool> expected = {
+      {"FileNew", true},    {"FileClose", true},    {"FileSaveAs", false}, {"FileQuit", true},
+      {"EditUndo", false},  {"EditCut", false},     {"EditCopy", false},   {"EditPaste", false},
+      {"EditClear", false}, {"TidesManual", false}, {"FileMenu", true},    {"TidesMenu", true},
+  };
+  for (const auto& [name, on] : expected) {
+    EXPECT_EQ(enabled(name.c_str()), on) << name;
+    EXPECT_EQ(action(front, name.c_str())->isEnabled(), on) << name;
+    EXPECT_EQ(action(back, name.c_str())->isEnabled(), on) << name;
+  }
+  EXPECT_EQ(journal, (std::vector<std::string>{"app enable", "front enable"}));
+}
+
+TEST_F(GuiTest, EnableMenuItemsHasTheLastWordAndOpeningAMenuRunsIt) {
+  auto* w = fw::Window::New<Doc>("w");
+  w->enable = [this] { bar->Find("TidesManual")->Enable(); };
+  w->AddMenuHandler("FileClose", logs("w FileClose"));
+  EXPECT_FALSE(action(w, "FileClose")->isEnabled());
+  emit w->qwindow()->menuBar()->actions().front()->menu()->aboutToShow();
+  EXPECT_EQ(journal, (std::vector<std::string>{"app enable", "w enable"}));
+  EXPECT_TRUE(action(w, "FileClose")->isEnabled());
+  EXPECT_TRUE(action(w, "TidesManual")->isEnabled());
+  w->enable = nullptr;
+  fw::updateMenuEnabling();
+  EXPECT_FALSE(enabled("TidesManual"));
+}
+
+TEST_F(GuiTest, AShortcutSeesCurrentStatesWithoutAMenuHavingOpened) {
+  Doc* w = activeDoc();
+  w->AddMenuHandler("FileClose", logs("w FileClose"));
+  ASSERT_FALSE(action(w, "FileClose")->isEnabled());
+  QTest::keyClick(w->qwindow(), Qt::Key_W, Qt::ControlModifier);
+  w->Find<fw::TextField>("Field")->SetFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
+  std::erase_if(journal, [](const std::string& e) { return e.ends_with("enable"); });
+  EXPECT_EQ(journal, (std::vector<std::string>{"w FileClose", "w FileClose"}));
+}
+
+TEST_F(GuiTest, EditItemsServeTheFocusedFieldWhenTheyCanDoSomething) {
+  auto* field = activeDoc()->Find<fw::TextField>("Field");
+  auto* edit = static_cast<QLineEdit*>(field->widget());
+  field->SetFocus();
+  ASSERT_EQ(QApplication::focusWidget(), edit);
+  QApplication::clipboard()->clear();
+  auto expectEnabled = [this](std::vector<const char*> on, std::vector<const char*> off) {
+    fw::updateMenuEnabling();
+    for (const char* name : on)
+      EXPECT_TRUE(enabled(name)) << name;
+    for (const char* name : off)
+      EXPECT_FALSE(enabled(name)) << name;
+  };
+  expectEnabled({}, {"EditUndo", "EditCut", "EditCopy", "EditPaste", "EditClear"});
+  QTest::keyClicks(edit, "Seattle");
+  edit->selectAll();
+  expectEnabled({"EditUndo", "EditCut", "EditCopy", "EditClear"}, {"EditPaste"});
+  EXPECT_TRUE(fw::chooseMenuItem("EditCut"));
+  expectEnabled({"EditPaste"}, {"EditCopy"});
+  EXPECT_TRUE(fw::chooseMenuItem("EditPaste"));
+  EXPECT_TRUE(fw::chooseMenuItem("EditPaste"));
+  EXPECT_EQ(field->Text(), "SeattleSeattle");
 }
 
 } // namespace
