@@ -41,8 +41,8 @@ protected:
   }
   void SetUp() override {
     ASSERT_TRUE(home_.isValid());
-    ::mkdir(pathOf("config").c_str(), 0700);
-    ::mkdir(pathOf("data").c_str(), 0700);
+    for (const char* folder : {"config", "data"})
+      ::mkdir(pathOf(folder).c_str(), 0700);
     ::setenv("HOME", home().c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", pathOf("config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", pathOf("data").c_str(), 1);
@@ -57,7 +57,6 @@ protected:
     toolPaths() = {};
   }
 
-  static App& app() { return dynamic_cast<App&>(*fw::Application::Instance()); }
   // Shown, so it is the front window that menu commands go to.
   static Halvorn* open() {
     auto* w = fw::Window::New<Halvorn>();
@@ -144,8 +143,6 @@ public:
     ::setrlimit(RLIMIT_FSIZE, &saved_);
     std::signal(SIGXFSZ, previous_);
   }
-  FullDisk(const FullDisk&) = delete;
-  FullDisk& operator=(const FullDisk&) = delete;
 
 private:
   rlimit saved_{};
