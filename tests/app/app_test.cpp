@@ -1,99 +1,49 @@
-// The whole run as the executable makes it: _Main with its real start-up,
-// real main windows, and the built Halvorn as a second launch.
+// The whole run as the executable makes it: _Main with its real start-up and
+// real main windows, and the built Halvorn launched as a second instance.
 
-#include "RecordingDialogResponder.h"
-#include "app/App.h"
+#include "HalvornWindowFixture.h"
 #include "app/FileTypes.h"
-#include "app/MenuBar1.h"
 #include "app/Startup.h"
-#include "engine/ToolPaths.h"
-#include "fw/gui/Application.h"
-#include "fw/gui/Dialogs.h"
-#include "fw/gui/Menu.h"
-#include "fw/gui/Window.h"
-#include "window/Halvorn.h"
 
-#include <QCoreApplication>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <gtest/gtest.h>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace {
 
-constexpr int kRunLimitMs = 30000; // generous for the sanitizer build
-constexpr int kHungRun = 99;
-
-std::vector<Halvorn*> mainWindows() {
-  std::vector<Halvorn*> windows;
-  for (fw::Window* w : fw::Window::Windows())
-    if (auto* h = dynamic_cast<Halvorn*>(w))
-      windows.push_back(h);
-  return windows;
-}
-
-void closeAll() {
-  for (fw::Window* w : fw::Window::Windows())
-    w->Close();
-}
-
-// Calls `step` from the running loop until it says it is done; a run that
-// hangs is cut short, and _Main then returns kHungRun.
-void whileRunning(std::function<bool()> step) {
-  auto* poll = new QTimer(qApp);
-  QObject::connect(poll, &QTimer::timeout, poll, [poll, step] {
-    if (step())
-      poll->deleteLater();
-  });
-  poll->start(10);
-  auto* limit = new QTimer(qApp);
-  limit->setSingleShot(true);
-  QObject::connect(limit, &QTimer::timeout, limit, [] {
-    closeAll();
-    QCoreApplication::exit(kHungRun);
-  });
-  QObject::connect(poll, &QObject::destroyed, limit, &QObject::deleteLater);
-  limit->start(kRunLimitMs);
-}
-
-// A saved search as the format has it: version 1, then ten strings.
-void writeSearch(const std::string& path, std::int32_t version, const std::string& place) {
-  std::ofstream out(path, std::ios::binary);
-  for (int shift = 24; shift >= 0; shift -= 8)
-    out.put(static_cast<char>((version >> shift) & 0xff));
-  for (const std::string& text :
-       {place, std::string("3/1/2026"), std::string("3/8/2026"), std::string("6"),
-        std::string("AM"), std::string("8"), std::string("PM"), std::string("1:00"),
-        std::string("-1"), std::string("9")}) {
-    out.put(static_cast<char>(text.size()));
-    out << text;
-  }
-}
-
-class AppRunTest : public ::testing::Test {
+class AppRunTest : public HalvornWindowTest {
 protected:
-  static void SetUpTestSuite() {
-    static QTemporaryDir home;
-    const std::string path = home.path().toStdString();
-    setenv("HOME", path.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (path + "/config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
-    setenv("TZ", "UTC", 1);
+  // Hides the fixture's own application: _Main makes and releases the App.
+  static void SetUpTestSuite() {}
+
+  // The document of each main window; a document's place is read from it and
+  // every title stays "Halvorn".
+  static std::multiset<std::string> documentsShown() {
+    std::multiset<std::string> files;
+    for (Halvorn* w : openWindowsOf<Halvorn>()) {
+      files.insert(pathOrNone(w->theFile));
+      EXPECT_EQ(w->thePlace, w->theFile ? w->theFile->Name() : w->thePlace);
+      EXPECT_EQ(w->Title(), "Halvorn");
+    }
+    return files;
   }
 
-  std::string file(const std::string& name) const {
-    return dir.filePath(name.c_str()).toStdString();
+  // A saved search of that version, its place named like the file.
+  std::string search(const std::string& name, char version) const {
+    writeBytes(pathOf(name), std::string(3, '\0') + version + pstring(name) + std::string(9, '\0'));
+    return pathOf(name);
   }
 
-  int runMain(std::vector<std::string> args) {
+  // Runs `meanwhile` once the event loop has started, then closes every window.
+  static int runMain(std::vector<std::string> args, const std::function<void()>& meanwhile) {
+    QObject context; // gone with this call if the loop never ran
+    QTimer::singleShot(0, &context, [&] {
+      meanwhile();
+      for (fw::Window* w : fw::Window::Windows())
+        w->Close();
+      QTimer::singleShot(30000, &context, [] { QCoreApplication::exit(99); }); // a hung run
+    });
     args.insert(args.begin(), "Halvorn");
     std::vector<char*> argv;
     for (std::string& a : args)
@@ -101,158 +51,60 @@ protected:
     argv.push_back(nullptr);
     return _Main(static_cast<int>(args.size()), argv.data());
   }
-
-  QTemporaryDir dir;
-  ScopedDialogResponder dialogs;
 };
 
-TEST_F(AppRunTest, AStartWithoutDocumentsOpensOneEmptyWindowAndReleasesEverythingAfter) {
-  std::vector<Halvorn*> seen;
-  bool registered = false;
-  std::vector<std::string> extensions;
-  whileRunning([&] {
-    seen = mainWindows();
-    registered = fw::Application::Instance() == theApp() &&
-                 theApp()->GetMenuBar() == &MenuBar1::shared() &&
-                 theApp()->HasMenuHandler("FileNew");
-    for (const char* name : {"text", "prefs", "tidesearch"})
-      extensions.push_back(fw::fileTypeExtension(name));
-    closeAll();
-    return true;
+TEST_F(AppRunTest, AStartWithoutDocumentsOpensOneWindowAndReleasesEverythingAfter) {
+  const int status = runMain({}, [] {
+    EXPECT_EQ(documentsShown(), std::multiset<std::string>{"none"});
+    EXPECT_EQ(theApp()->GetMenuBar(), &MenuBar1::shared());
+    EXPECT_TRUE(theApp()->HasMenuHandler("FileNew"));
+    EXPECT_EQ(fw::fileTypeExtension("tidesearch"), ".tides");
   });
-  EXPECT_EQ(runMain({}), 0);
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_FALSE(seen[0]->theFile);
-  EXPECT_TRUE(registered);
-  EXPECT_EQ(extensions, (std::vector<std::string>{"", "", ".tides"}));
-  EXPECT_EQ(theApp(), nullptr);
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(fw::Application::Instance(), nullptr);
   EXPECT_FALSE(FileTypes::pText || FileTypes::pPrefs || FileTypes::pTidesearch);
   EXPECT_FALSE(toolPaths().tidePath || toolPaths().hfilepath);
 }
 
-TEST_F(AppRunTest, EachDocumentGetsItsOwnWindowAndABadOneKeepsItsWindow) {
-  writeSearch(file("weekend.tides"), 1, "Seattle, Puget Sound, Washington");
-  writeSearch(file("cove.tides"), 1, "Friday Harbor, San Juan Island, Washington");
-  writeSearch(file("future.tides"), 2, "Somewhere");
-  std::set<std::string> files, places;
-  std::size_t windows = 0;
-  whileRunning([&] {
-    windows = mainWindows().size();
-    for (Halvorn* w : mainWindows()) {
-      files.insert(w->theFile ? w->theFile->AbsolutePath() : "");
-      places.insert(w->thePlace);
-      EXPECT_EQ(w->Title(), "Halvorn");
-    }
-    closeAll();
-    return true;
-  });
-  EXPECT_EQ(runMain({file("weekend.tides"), file("cove.tides"), file("future.tides")}), 0);
-  EXPECT_EQ(windows, 3u);
-  EXPECT_EQ(files, (std::set<std::string>{"", file("weekend.tides"), file("cove.tides")}));
-  EXPECT_TRUE(places.count("Seattle, Puget Sound, Washington"));
-  EXPECT_TRUE(places.count("Friday Harbor, San Juan Island, Washington"));
-  EXPECT_EQ(dialogs->messages(),
-            std::vector<std::string>{"Invalid tide search file " + file("future.tides")});
-}
-
-TEST_F(AppRunTest, FileNewAddsAWindowWhicheverWindowIsInFrontAndIsAlwaysEnabled) {
-  std::vector<std::size_t> counts;
-  bool enabled = false, closeFound = false;
-  whileRunning([&] {
-    EXPECT_TRUE(fw::chooseMenuItem("FileNew"));
-    counts.push_back(mainWindows().size());
-    EXPECT_TRUE(fw::chooseMenuItem("FileNew"));
-    counts.push_back(mainWindows().size());
-    fw::updateMenuEnabling();
-    enabled = FileNew() && FileNew()->Enabled();
-    closeFound = FileClose() && FileClose()->Name() == "FileClose";
-    closeAll();
-    return true;
-  });
-  EXPECT_EQ(runMain({}), 0);
-  EXPECT_EQ(counts, (std::vector<std::size_t>{2, 3}));
-  EXPECT_TRUE(enabled);
-  EXPECT_TRUE(closeFound);
-}
-
-// The built executable, launched while this process runs as the first
-// instance, hands its document over and exits; this instance opens it.
-TEST_F(AppRunTest, ASecondLaunchOfTheExecutableHandsItsDocumentsHere) {
-  const std::string halvorn = std::string(HALVORN_BINARY_DIR) + "/Halvorn";
-  ASSERT_TRUE(std::filesystem::exists(halvorn));
-  writeSearch(file("handed.tides"), 1, "Port Townsend, Washington");
-
+// The built executable, started while this process is the running instance,
+// hands its documents over and exits.
+TEST_F(AppRunTest, EachDocumentGetsItsOwnWindowAlsoWhenASecondLaunchHandsItOver) {
+  const std::string cove = search("cove.tides", 1), future = search("future.tides", 2);
+  const std::string handed = search("handed.tides", 1);
   QProcess second;
-  second.setProcessChannelMode(QProcess::ForwardedChannels);
-  std::vector<int> exitCodes;
-  QObject::connect(&second, &QProcess::finished, [&](int code, QProcess::ExitStatus status) {
-    exitCodes.push_back(status == QProcess::NormalExit ? code : -1);
+  second.setWorkingDirectory(QString::fromStdString(home())); // relative paths arrive absolute
+  auto launch = [&second](const QStringList& args, std::size_t windowsAfter) {
+    second.start(HALVORN_BINARY_DIR "/Halvorn", args);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+          return second.state() == QProcess::NotRunning &&
+                 openWindowsOf<Halvorn>().size() == windowsAfter;
+        },
+        30000));
+    EXPECT_EQ(second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1, 0);
+  };
+  const int status = runMain({cove, future}, [&] {
+    EXPECT_EQ(documentsShown(), (std::multiset<std::string>{"none", cove}));
+    launch({"handed.tides"}, 3);
+    launch({}, 4);
+    EXPECT_EQ(documentsShown(), (std::multiset<std::string>{"none", "none", cove, handed}));
   });
-  // A relative path is the second launch's own: it must arrive absolute.
-  second.setWorkingDirectory(dir.path());
-
-  int stage = 0;
-  std::set<std::string> files;
-  whileRunning([&] {
-    if (stage == 0) {
-      second.start(QString::fromStdString(halvorn), {"handed.tides"});
-      stage = 1;
-    } else if (stage == 1 && exitCodes.size() == 1 && mainWindows().size() == 2) {
-      second.start(QString::fromStdString(halvorn), {});
-      stage = 2;
-    } else if (stage == 2 && exitCodes.size() == 2 && mainWindows().size() == 3) {
-      for (Halvorn* w : mainWindows())
-        files.insert(w->theFile ? w->theFile->AbsolutePath() : "");
-      closeAll();
-      return true;
-    }
-    return false;
-  });
-  const int status = runMain({});
-  if (second.state() != QProcess::NotRunning) {
-    second.kill();
-    second.waitForFinished();
-  }
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(exitCodes, (std::vector<int>{0, 0}));
-  EXPECT_EQ(files, (std::set<std::string>{"", file("handed.tides")}));
+  EXPECT_EQ(dialogs->messages(), std::vector<std::string>{"Invalid tide search file " + future});
 }
 
-// Tool discovery on real folders: the build's own tree, and trees that
-// hold nothing or a plain file where the bundle should be.
-class ProbeApp : public App {
-public:
+struct ProbeApp : App {
   using App::SetTidePath;
 };
 
-TEST(AppToolDiscovery, TheBuildTreeQualifiesAndFindingNothingLeavesTheReferences) {
-  QTemporaryDir empty, plain;
-  std::ofstream(plain.filePath("Halvorn.app").toStdString()) << "not a folder";
-  const std::string resources = HALVORN_RESOURCES_DIR;
-
-  ProbeApp app;
-  app.SetTidePath(fw::FolderItem(empty.path().toStdString()));
-  EXPECT_FALSE(app.tidePath || app.hfilepath);
-
-  app.SetTidePath(fw::FolderItem(HALVORN_BINARY_DIR));
-  ASSERT_TRUE(app.tidePath && app.hfilepath);
-  EXPECT_EQ(app.tidePath->AbsolutePath(), resources + "/tide");
-  EXPECT_EQ(app.hfilepath->AbsolutePath(), resources + "/harmonics.tcd");
-  EXPECT_EQ(&app.tidePath, &toolPaths().tidePath) << "windows read the same references";
-
-  for (const QTemporaryDir* nothing : {&empty, &plain}) {
-    app.SetTidePath(fw::FolderItem(nothing->path().toStdString()));
-    EXPECT_EQ(app.tidePath->AbsolutePath(), resources + "/tide");
-    EXPECT_EQ(app.hfilepath->AbsolutePath(), resources + "/harmonics.tcd");
-  }
-}
-
-TEST(AppToolDiscovery, TheAppReleasesItsReferencesWhenItGoes) {
+TEST(AppToolDiscovery, FindsTheBuildsPredictorKeepsItWhenNothingQualifiesAndReleasesIt) {
+  QTemporaryDir empty;
   {
     ProbeApp app;
     app.SetTidePath(fw::FolderItem(HALVORN_BINARY_DIR));
-    ASSERT_TRUE(toolPaths().tidePath);
+    app.SetTidePath(fw::FolderItem(empty.path().toStdString()));
+    EXPECT_EQ(toolPaths().tidePath, fw::FolderItem(HALVORN_RESOURCES_DIR "/tide"));
+    EXPECT_EQ(toolPaths().hfilepath, fw::FolderItem(HALVORN_RESOURCES_DIR "/harmonics.tcd"));
   }
   EXPECT_FALSE(toolPaths().tidePath || toolPaths().hfilepath);
 }

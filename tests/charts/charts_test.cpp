@@ -1,0 +1,333 @@
+// The month calendar and the tide graph, drawn alone and in the main window,
+// and the graph window. Text is found by drawing it again with the same
+// Graphics, so no test depends on glyph shapes.
+
+#include "HalvornWindowFixture.h"
+#include "charts/MonthCalendar.h"
+#include "charts/TideDisplay.h"
+#include "charts/TideGraph.h"
+#include "engine/TimeAndTide.h"
+#include "fw/Date.h"
+
+#include <QMainWindow>
+#include <QTest>
+#include <cmath>
+
+namespace {
+
+constexpr fw::Color white{255, 255, 255}, black{0, 0, 0}, red{255, 0, 0}, green{0, 128, 0},
+    grey{128, 128, 128}, blue{0, 0, 255}, unpainted{1, 2, 3};
+constexpr TideGraph::Style mainStyle{TideGraph::FramePlacement::First, TideGraph::YearDigits::Two};
+constexpr TideGraph::Style windowStyle{TideGraph::FramePlacement::Last,
+                                       TideGraph::YearDigits::NoLeadingZero};
+const double march7th2009 = fw::Date::FromFields(2009, 3, 7).TotalSeconds();
+
+fw::Color at(const QImage& img, int x, int y) {
+  return {qRed(img.pixel(x, y)), qGreen(img.pixel(x, y)), qBlue(img.pixel(x, y))};
+}
+
+int count(const QImage& img, const QRect& area, fw::Color color) {
+  int n = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      n += at(img, x, y) == color ? 1 : 0;
+  return n;
+}
+
+// True when `text` drawn at (x, baseline) in `color` changes no pixel of img.
+bool textAt(const QImage& img, const std::string& text, int x, int baseline, fw::Color color) {
+  QImage copy = img.copy();
+  fw::Graphics g(copy);
+  g.ForeColor = color;
+  g.DrawString(text, x, baseline);
+  return copy == img;
+}
+
+// Day numbers sit in 28 x 20 cells under the header.
+bool dayAt(const QImage& img, int day, int column, int row, fw::Color color = black) {
+  return textAt(img, std::to_string(day), 14 + 28 * column, 33 + 20 * row, color);
+}
+
+QImage drawMonth(int year, int month, const TimeAndTide& found = {}) {
+  QImage img(226, 142, QImage::Format_RGB32);
+  img.fill(Qt::black); // the field leaves its last row and column as they were
+  fw::Graphics g(img);
+  MonthCalendar calendar(g);
+  calendar.drawEmpty();
+  calendar.drawMonth(fw::Date::FromFields(year, month, 1), found);
+  return img;
+}
+
+std::shared_ptr<TimeAndTide> periodsOn(std::initializer_list<fw::Date> starts) {
+  auto found = std::make_shared<TimeAndTide>();
+  for (const fw::Date& d : starts)
+    found->Append(d.TotalSeconds(), 3600.0f);
+  return found;
+}
+
+// Heights from -0.3 to 4.1 over a half-day cycle, one sample every 15 minutes.
+float wave(int i) {
+  return 1.9f + 2.2f * static_cast<float>(std::sin(i * 2 * M_PI / 50.0));
+}
+std::shared_ptr<TimeAndTide> series(int n, const std::function<float(int)>& height = wave) {
+  auto tt = std::make_shared<TimeAndTide>();
+  for (int i = 0; i < n; ++i)
+    tt->Append(march7th2009 + 900.0 * i, height(i));
+  return tt;
+}
+
+struct Graph {
+  QImage img;
+  fw::Graphics g{img};
+  TideGraph graph;
+  explicit Graph(TideGraph::Style style, int w = 542, int h = 149)
+      : img(w, h, QImage::Format_RGB32), graph(g, style) {
+    img.fill(Qt::black); // the field leaves its last row and column as they were
+  }
+  Graph& draw(const TimeAndTide& s, TideGraph::Levels levels = {}, int firstDay = 0) {
+    graph.draw(s, TideGraph::heightRange(s), levels, firstDay);
+    return *this;
+  }
+};
+
+// Rows that a threshold line crosses: more than half the width green.
+std::vector<int> greenRows(const QImage& img) {
+  std::vector<int> rows;
+  for (int y = 0; y < img.height(); ++y)
+    if (count(img, QRect(0, y, img.width(), 1), green) > img.width() / 2)
+      rows.push_back(y);
+  return rows;
+}
+
+// Topmost and lowest rows of the blue curve over every scroll position.
+std::pair<int, int> curveRows(fw::Canvas* canvas, fw::ScrollBar* scroll) {
+  std::pair rows{canvas->image().height(), 0};
+  for (int value = 0; value <= scroll->Maximum(); ++value) {
+    scroll->SetValue(value);
+    const QImage& img = canvas->image();
+    for (int y = 0; y < img.height(); ++y)
+      if (count(img, QRect(0, y, img.width(), 1), blue) > 0)
+        rows = {std::min(rows.first, y), std::max(rows.second, y)};
+  }
+  return rows;
+}
+
+bool firstLabelIs(fw::Canvas* canvas, const std::string& label) {
+  fw::Graphics& g = canvas->GetGraphics();
+  return textAt(canvas->image(), label, (96 - g.StringWidth(label)) / 2,
+                g.Height() - g.TextHeight() + 4, grey);
+}
+
+} // namespace
+
+TEST(MonthCalendar, WeekdayHeaderOverARuleFrom14To212) {
+  const QImage img = drawMonth(2026, 3);
+  const char* names[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  for (int i = 0; i < 7; ++i)
+    EXPECT_TRUE(textAt(img, names[i], 14 + 28 * i, 13, black)) << names[i];
+  EXPECT_EQ(count(img, QRect(13, 16, 201, 1), black), 199);
+}
+
+TEST(MonthCalendar, DaysStartInTheirWeekdayColumnAndStopAtTheMonthsEnd) {
+  struct Case {
+    int year, month, day, column, row;
+  } cases[] = {
+      {2026, 3, 1, 0, 0},  {2026, 3, 8, 0, 1},                      // starts on a Sunday
+      {2026, 8, 1, 6, 0},  {2026, 8, 2, 0, 1}, {2026, 8, 31, 1, 5}, // on a Saturday: six rows
+      {2027, 2, 28, 0, 4},                                          // a common year's February
+  };
+  for (const Case& c : cases)
+    EXPECT_TRUE(dayAt(drawMonth(c.year, c.month), c.day, c.column, c.row)) << c.month << c.day;
+  EXPECT_EQ(count(drawMonth(2026, 8), QRect(70, 119, 140, 16), black), 0);
+  EXPECT_EQ(count(drawMonth(2027, 2), QRect(42, 99, 168, 18), black), 0);
+}
+
+TEST(MonthCalendar, RedExactlyOnTheDaysAPeriodStarts) {
+  TimeAndTide found;
+  for (auto [day, hour, minute] : {std::tuple{5, 0, 0}, {10, 23, 45}, {12, 0, 0}, {20, 23, 59}})
+    found.Append(fw::Date::FromFields(2026, 12, day, hour, minute).TotalSeconds(), 7200);
+  const QImage img = drawMonth(2026, 12, found); // 1 December 2026 is a Tuesday
+  for (int day : {4, 5, 6, 9, 10, 11, 12, 13, 19, 20, 21}) {
+    const bool starts = day == 5 || day == 10 || day == 12 || day == 20;
+    EXPECT_TRUE(dayAt(img, day, (day + 1) % 7, (day + 1) / 7, starts ? red : black)) << day;
+  }
+}
+
+TEST(TideGraph, ThresholdLinesTwoBelowTheirRowOnlyInsideTheCurvesRange) {
+  const auto s = series(676);
+  const auto [lo, hi] = TideGraph::heightRange(*s);
+  Graph probe(mainStyle);
+  probe.draw(*s);
+  const int row25 = probe.graph.row(2.5f) + 2, row1 = probe.graph.row(1.0f) + 2;
+  struct Case {
+    TideGraph::Levels levels;
+    std::vector<int> rows;
+  } cases[] = {{{2.5f, TideGraph::noLevel}, {row25}},
+               {{2.5f, 1.0f}, {row25, row1}},
+               {{lo, hi}, {2, 149 - 22}},
+               {{hi + 0.01f, lo - 0.01f}, {}},
+               {{1.0f, 1.0f}, {row1}}};
+  for (const Case& c : cases)
+    EXPECT_EQ(greenRows(Graph(mainStyle).draw(*s, c.levels).img), c.rows) << c.levels.higher;
+}
+
+// A flat series of 10 samples: no vertical scale, so curve and level sit on the middle row.
+TEST(TideGraph, DayColumnsEvery96PixelsLabelledAndFramedPerWindowAFlatCurveInTheMiddle) {
+  const auto flat = series(10, [](int) { return 1.0f; });
+  for (auto [style, first, seventh, frameCorner] :
+       {std::tuple{mainStyle, "3/7/09", "3/13/09", grey},
+        {windowStyle, "3/7/9", "3/13/9", black}}) {
+    Graph d(style, 674, 191);
+    d.draw(*flat, {1.0f, TideGraph::noLevel});
+    for (int column = 0; column < 7; ++column)
+      EXPECT_GE(count(d.img, QRect(1 + 96 * column, 1, 1, 180), grey), 170) << column;
+    const int baseline = 191 - d.g.TextHeight() + 4;
+    for (auto [label, x] : {std::pair{first, 0}, {seventh, 576}})
+      EXPECT_TRUE(textAt(d.img, label, x + (96 - d.g.StringWidth(label)) / 2, baseline, grey))
+          << label;
+    EXPECT_EQ(at(d.img, 1, 0), frameCorner); // the frame first or last
+    EXPECT_EQ(count(d.img, d.img.rect(), blue), 10);
+    EXPECT_EQ(count(d.img, QRect(1, (191 - 24) / 2 + 2, 10, 1), blue), 10);
+    EXPECT_EQ(greenRows(d.img), std::vector{(191 - 24) / 2 + 2});
+  }
+}
+
+TEST(TideGraph, ScrolledToDayKTheCurveStartsAtSample96K) {
+  const auto s = series(676);
+  auto fromDay2 = std::make_shared<TimeAndTide>(); // the same heights: whole 50-sample cycles
+  for (int i = 192; i < 676; ++i)
+    fromDay2->Append(s->times[i], s->tides[i]);
+  EXPECT_TRUE(Graph(mainStyle).draw(*s, {2.5f, 1.0f}, 2).img ==
+              Graph(mainStyle).draw(*fromDay2, {2.5f, 1.0f}).img);
+}
+
+class ChartsTest : public HalvornWindowTest {
+protected:
+  Halvorn* w = open();
+};
+
+TEST_F(ChartsTest, CalendarCaptionAndMonthsFromFirstToLastPeriod) {
+  w->DisplayCalendar();
+  EXPECT_EQ(w->WhichMonth()->Text(), "");
+  w->lastfound = std::make_shared<TimeAndTide>();
+  w->DisplayCalendar();
+  EXPECT_EQ(w->WhichMonth()->Text(), "No tides found");
+  w->lastfound = periodsOn({fw::Date::FromFields(2026, 11, 10), fw::Date::FromFields(2027, 1, 5)});
+  w->DisplayCalendar();
+  EXPECT_EQ(w->ScrollMonth()->Maximum(), 2);
+  EXPECT_EQ(w->WhichMonth()->Text(), "November 2026");
+  w->ScrollMonth()->SetValue(1);
+  EXPECT_EQ(w->WhichMonth()->Text(), "December 2026");
+  // The month after a 31st is the next one, not the one after.
+  w->lastfound = periodsOn({fw::Date::FromFields(2026, 1, 31), fw::Date::FromFields(2026, 2, 2)});
+  w->DisplayCalendar();
+  w->ScrollMonth()->SetValue(1);
+  EXPECT_EQ(w->WhichMonth()->Text(), "February 2026");
+}
+
+TEST_F(ChartsTest, PublishingRedrawsWithTheScrollBarsSilenced) {
+  w->lastfound = periodsOn({fw::Date::FromFields(2026, 1, 3), fw::Date::FromFields(2026, 6, 3)});
+  w->DisplayCalendar();
+  w->ScrollMonth()->SetValue(4);
+  w->lastcollection = series(1000);
+  w->UpdatePlot();
+  w->ScrollPlot()->SetValue(2);
+  // Each scroll bar is moved once while `updating`; its handler must leave the canvas undrawn.
+  int silenced = 0;
+  for (auto [bar, canvas] :
+       {std::pair{w->ScrollMonth(), w->MonthDisplay()}, {w->ScrollPlot(), w->Plot()}})
+    bar->ValueChanged = [&, canvas, handler = bar->ValueChanged] {
+      canvas->GetGraphics().ForeColor = unpainted;
+      canvas->GetGraphics().FillRect(5, 5, 1, 1);
+      handler();
+      silenced += w->updating && at(canvas->image(), 5, 5) == unpainted ? 1 : 0;
+    };
+  w->lastfound = periodsOn({fw::Date::FromFields(2026, 11, 10)});
+  w->DisplayCalendar();
+  w->UpdatePlot();
+  EXPECT_EQ(silenced, 2);
+  EXPECT_EQ(w->WhichMonth()->Text(), "November 2026");
+  EXPECT_TRUE(firstLabelIs(w->Plot(), "3/7/09"));
+}
+
+TEST_F(ChartsTest, GraphScrollsByDayAndReadsTheThresholdsAtEveryRedraw) {
+  w->TideLower()->SetText("");
+  w->lastcollection = series(676);
+  w->UpdatePlot();
+  EXPECT_EQ(w->ScrollPlot()->Maximum(), 3); // 8 days, 5 in view
+  w->TideHigher()->SetText("2.5");          // while the graph's tab is hidden
+  w->ResultDisplay()->SetValue(2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return greenRows(w->Plot()->image()).size() == 1; }));
+  w->TideLower()->SetText("1");
+  w->ScrollPlot()->SetValue(1);
+  EXPECT_TRUE(firstLabelIs(w->Plot(), "3/8/09"));
+  EXPECT_EQ(greenRows(w->Plot()->image()).size(), 2u);
+}
+
+TEST_F(ChartsTest, GraphWindowsAreIndependentSnapshotsOfASearchWithSamples) {
+  w->lastcollection = std::make_shared<TimeAndTide>();
+  EXPECT_TRUE(w->_TidesShowTideGraph_Action());
+  EXPECT_TRUE(openWindowsOf<TideDisplay>().empty());
+  w->lastcollection = series(1000);
+  w->TideHigher()->SetText("2.5");
+  w->_TidesShowTideGraph_Action();
+  TideDisplay* one = openWindowsOf<TideDisplay>().at(0);
+  const QImage drawn = one->Plot()->image().copy();
+  EXPECT_EQ(greenRows(drawn).size(), 2u);
+  EXPECT_EQ(one->ScrollPlot()->Maximum(), 4); // 11 days, 7 in view
+
+  w->lastcollection = series(200, [](int) { return 7.0f; });
+  w->TideHigher()->SetText("");
+  w->_TidesShowTideGraph_Action();
+  TideDisplay* two = openWindowsOf<TideDisplay>().at(0);
+  EXPECT_EQ(two->ScrollPlot()->Maximum(), 0);
+  w->Close();
+  two->Close();
+  flushClosedWindows();
+  one->Plot()->Refresh();
+  EXPECT_TRUE(one->Plot()->image() == drawn);
+}
+
+TEST_F(ChartsTest, GraphWindowBeforeItsSeriesAndTheWaysToCloseIt) {
+  auto* graph = fw::Window::New<TideDisplay>();
+  graph->Plot()->Refresh();
+  const QImage& img = graph->Plot()->image();
+  EXPECT_EQ(count(img, QRect(1, 1, 671, 188), white), 671 * 188);
+  EXPECT_EQ(count(img, img.rect(), black), 2 * 673 + 2 * 188);
+  // With the graph window in front, File > New still opens a main window.
+  EXPECT_TRUE(fw::chooseMenuItem("FileNew"));
+  EXPECT_EQ(openWindowsOf<Halvorn>().size(), 2u);
+  graph->DoneButton()->Push();
+  fw::Window::New<TideDisplay>();
+  EXPECT_TRUE(fw::chooseMenuItem("FileClose"));
+  EXPECT_EQ(fw::Window::Windows().size(), 2u);
+  for (const auto key : {Qt::Key_Return, Qt::Key_Escape}) {
+    graph = fw::Window::New<TideDisplay>();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(graph->qwindow()));
+    QTest::keyClick(graph->qwindow(), key);
+    EXPECT_TRUE(openWindowsOf<TideDisplay>().empty()) << key;
+  }
+}
+
+// With /bin/csh, our predictor and the real database.
+TEST_F(ChartsTest, SeattleWeekMarksItsPeriodDaysAndFillsTheGraph) {
+  if (!predictorBuilt())
+    GTEST_SKIP() << "build the predictor first";
+  useBuiltTools();
+  w->thePlace = "Seattle, Puget Sound, Washington";
+  w->StartDate()->SetText("12/5/2026");
+  w->EndDate()->SetText("12/11/2026");
+  w->FindTides();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w->ShellPoller()->fire(), !w->shellToPoll; }, 60000));
+  ASSERT_TRUE(w->lastfound && w->lastfound->ntimesandtides == 6) << w->Status()->Text();
+
+  EXPECT_EQ(w->WhichMonth()->Text(), "December 2026");
+  for (int day = 3; day <= 12; ++day) // 1 December 2026 is a Tuesday
+    EXPECT_TRUE(dayAt(w->MonthDisplay()->image(), day, (day + 1) % 7, (day + 1) / 7,
+                      day >= 5 && day <= 10 ? red : black))
+        << day;
+  EXPECT_EQ(curveRows(w->Plot(), w->ScrollPlot()), std::pair(2, 149 - 22));
+  w->_TidesShowTideGraph_Action();
+  TideDisplay* graph = openWindowsOf<TideDisplay>().at(0);
+  EXPECT_EQ(curveRows(graph->Plot(), graph->ScrollPlot()), std::pair(2, 191 - 22));
+}
