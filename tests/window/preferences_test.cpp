@@ -9,6 +9,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 class PreferencesTest : public HalvornWindowTest {
 protected:
@@ -71,10 +72,7 @@ TEST_F(PreferencesTest, FileHoldsThreeLengthPrefixedStringsAndTooLongOnesAsEmpty
   const struct {
     std::string place, tide, database, bytes;
   } cases[] = {
-      {"Astoria, Oregon", "", "",
-       "\x0f"
-       "Astoria, Oregon" +
-           std::string(2, '\0')},
+      {"Astoria, Oregon", "", "", "\x0f"s + "Astoria, Oregon" + std::string(2, '\0')},
       {"", "/opt/tides/tide", tcd, std::string(1, '\0') + "\x0f/opt/tides/tide\x18" + tcd},
       {"Île d'Yeu", "/My Tides/tide", "", pstring("Île d'Yeu") + pstring("/My Tides/tide") + '\0'},
       {"Astoria, Oregon", path300, tcd, preferencesBytes("Astoria, Oregon", "", tcd)},
@@ -103,9 +101,7 @@ TEST_F(PreferencesTest, TruncatedPreferencesAreReadAsFarAsTheyGo) {
   const std::string place = pstring("Astoria, Oregon"), tide = pstring(pathOf("tide"));
   const std::pair<std::string, std::string> cases[] = {
       {"", ""},
-      {"\x14"
-       "Astor",
-       ""}, // the length byte says more than follows
+      {"\x14" + "Astor"s, ""}, // the length byte says more than follows
       {place + tide.substr(0, 5), "Astoria, Oregon"},
   };
   for (const auto& [bytes, readPlace] : cases) {
