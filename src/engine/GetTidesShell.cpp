@@ -136,8 +136,9 @@ void GetTidesShell::FilterData(const std::string& line) {
   const std::int32_t month = columns.wholeNumber(monthColumn, fieldWidth);
   const std::int32_t day = columns.wholeNumber(dayColumn, fieldWidth);
   const std::int32_t minute = columns.wholeNumber(minuteColumn, fieldWidth);
-  const std::int32_t hour =
-      to24Hour(columns.wholeNumber(hourColumn, fieldWidth), columns.text(halfOfDayColumn, 1));
+  // Both column reads may share one buffer, so the half of the day is copied first.
+  const std::string halfOfDay(columns.text(halfOfDayColumn, 1));
+  const std::int32_t hour = to24Hour(columns.wholeNumber(hourColumn, fieldWidth), halfOfDay);
   const float h = toSingle(fw::Val(columns.text(heightColumn)));
 
   if (ndata == 1) {

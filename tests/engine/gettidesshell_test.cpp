@@ -66,13 +66,13 @@ TEST(FilterData, ReadsTheClassicColumnsAndExtremesOfSamplesOnly) {
   const std::string text =
       output({"tide: 9999 stations", "2026-12-05 12:00 AM PST 6.078608",
               "2026-12-05  1:00 AM PST 7.932279", "2026-12-05 12:00 AM AKST -0.114314",
-              "1000-12-05  1:00 AM PST 9", "2026\u201412\u201405 12:30 PM PST 2.5 ft",
+              "1000-12-05  1:00 AM PST 9", "2026\u201412\u201405  3:30 PM PST 2.5 ft",
               "1001-12-05  1:00 AM PST 1.0"});
   Search s;
   s.shell.CollectData(text);
   const auto& c = *s.shell.collector;
   const double year1001 = fw::Date::FromFields(1001, 12, 5, 1, 0).TotalSeconds();
-  EXPECT_EQ(c.times, (std::vector{timeOf(0), timeOf(60), timeOf(0), timeOf(750), year1001}));
+  EXPECT_EQ(c.times, (std::vector{timeOf(0), timeOf(60), timeOf(0), timeOf(930), year1001}));
   EXPECT_EQ(c.tides, (std::vector<float>{6.078608f, 7.932279f, -0.114314f, 2.5f, 1}));
   EXPECT_EQ(s.shell.minTide, -0.114314f);
   EXPECT_EQ(s.shell.maxTide, 7.932279f);
