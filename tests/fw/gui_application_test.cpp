@@ -111,7 +111,8 @@ TEST_F(ApplicationTest, AnInstanceStartedOverADeadOnesSocketTakesTheNextLaunchsD
                   std::vector<char*> argv = {name.data(), document.data(), nullptr};
                   secondStatus = fw::RunApplication(
                       2, argv.data(), [] { journal.push_back("second start"); }, key());
-                  EXPECT_TRUE(QTest::qWaitFor([] { return journal.size() == 3; }));
+                  const bool handedOver = QTest::qWaitFor([] { return journal.size() == 3; });
+                  EXPECT_TRUE(handedOver);
                   closeAll();
                 }),
             0);
