@@ -236,7 +236,7 @@ TEST_F(ChartsTest, PublishingRedrawsWithTheScrollBarsSilenced) {
   int silenced = 0;
   for (auto [bar, canvas] :
        {std::pair{w->ScrollMonth(), w->MonthDisplay()}, {w->ScrollPlot(), w->Plot()}})
-    bar->ValueChanged = [&, canvas, handler = bar->ValueChanged] {
+    bar->ValueChanged = [&, canvas = canvas, handler = bar->ValueChanged] {
       canvas->GetGraphics().ForeColor = unpainted;
       canvas->GetGraphics().FillRect(5, 5, 1, 1);
       handler();

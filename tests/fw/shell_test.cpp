@@ -241,7 +241,7 @@ TEST_F(ShellTest, AHandlerMayReleaseItsOwnShell) {
     shell->last = [&] { shell.reset(); };
     shell->Execute(command);
     shell->WriteLine("echo first; sleep 100");
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(waitUntil([&, mode = mode] {
       if (shell && mode == 2)
         shell->Poll();
       return shell == nullptr;

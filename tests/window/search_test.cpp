@@ -8,11 +8,11 @@
 #include "fw/Text.h"
 
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <gmock/gmock.h>
 #include <map>
-#include <ranges>
 #include <sstream>
 #include <thread>
 
@@ -286,7 +286,9 @@ TEST_F(SearchEndToEndTest, ANewerSearchEndsTheRunningOneAndAloneIsPublished) {
   ASSERT_EQ(first.size(), 1u);
   const pid_t shell = first.begin()->first;
   const auto predictorRuns = [shell] {
-    return std::ranges::count(std::views::values(children(shell)), "tide") > 0;
+    const auto running = children(shell);
+    return std::any_of(running.begin(), running.end(),
+                       [](const auto& child) { return child.second == "tide"; });
   };
   for (int tries = 0; !predictorRuns() && tries < 1000; ++tries)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
