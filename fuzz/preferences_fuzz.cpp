@@ -3,7 +3,6 @@
 // dialog, takes the remembered place as it is (a place cut short reads as
 // none) and never replaces a database path that still names a file.
 
-#include "Utf8Check.h"
 #include "WindowFuzzHarness.h"
 
 #include <cstdint>
@@ -40,11 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   if (!h.dialogs->calls.empty())
     fail("opening showed a dialog");
-  // Opening chooses the place's row from code, and the popup's Change takes the
-  // place back from the row's text, which cannot hold bytes that are not UTF-8:
-  // only a place of UTF-8 text comes back byte for byte.
+  // The remembered place comes back byte for byte, also when it is not UTF-8.
   const std::string remembered = windowfuzz::pstringAt(bytes, 0);
-  if (fuzzcheck::isWellFormedUtf8(remembered) && w.thePlace != remembered)
+  if (w.thePlace != remembered)
     fail("the remembered place was not taken as it is");
   if (toolPaths().hfilepath != fw::FolderItem(h.database.string()))
     fail("a remembered path replaced a database that is there");

@@ -106,7 +106,11 @@ void takeRemembered(Halvorn& window, const RememberedPreferences& remembered) {
   fw::PopupMenu* selector = window.Selector();
   selector->DeleteAllRows();
   selector->AddRow(window.thePlace);
+  // The popup shows text, not bytes: letting its Change handler take the place
+  // back would garble a place that is not UTF-8 and rewrite the preferences.
+  window.updating = true;
   selector->SetListIndex(0);
+  window.updating = false;
 }
 
 } // namespace
