@@ -2,10 +2,8 @@
 // Runs the built `tide` program the way Halvorn does and collects what it
 // printed. Output goes through files so that neither stream can block the other.
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <spawn.h>
 #include <sstream>
@@ -20,9 +18,10 @@ namespace tidetest {
 
 inline const std::string tidePath = std::string(HALVORN_RESOURCES_DIR) + "/tide";
 inline const std::string databasePath = std::string(HALVORN_RESOURCES_DIR) + "/harmonics.tcd";
+inline const std::string seattle = "Seattle, Puget Sound, Washington";
 
 struct TideResult {
-  int status = -1; // exit status; -1 when the program did not exit normally
+  int status = -1; // -1 when the program did not exit normally
   std::string out;
   std::string err;
 };
@@ -35,47 +34,36 @@ inline std::string readFile(const std::string& path) {
 }
 
 // `hfilePath` nullopt: HFILE_PATH is not set at all.
-inline TideResult runTide(const std::vector<std::string>& arguments,
+inline TideResult runTide(std::vector<std::string> args,
                           const std::optional<std::string>& hfilePath = databasePath) {
-  char outName[] = "/tmp/tide-test-out-XXXXXX";
-  char errName[] = "/tmp/tide-test-err-XXXXXX";
-  const int outFd = mkstemp(outName);
-  const int errFd = mkstemp(errName);
-  std::vector<std::string> environment;
-  for (char** e = environ; *e; ++e)
-    if (std::string(*e).rfind("HFILE_PATH=", 0) != 0)
-      environment.emplace_back(*e);
+  std::string names[] = {"/tmp/tide-test-out-XXXXXX", "/tmp/tide-test-err-XXXXXX"};
+  const int fds[] = {mkstemp(names[0].data()), mkstemp(names[1].data())};
   if (hfilePath)
-    environment.push_back("HFILE_PATH=" + *hfilePath);
-  std::vector<char*> envp;
-  for (auto& e : environment)
-    envp.push_back(e.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> args{tidePath};
-  args.insert(args.end(), arguments.begin(), arguments.end());
+    setenv("HFILE_PATH", hfilePath->c_str(), 1);
+  else
+    unsetenv("HFILE_PATH");
+  args.insert(args.begin(), tidePath);
   std::vector<char*> argv;
-  for (auto& a : args)
-    argv.push_back(a.data());
+  for (auto& arg : args)
+    argv.push_back(arg.data());
   argv.push_back(nullptr);
-
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, fds[0], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
   TideResult result;
   pid_t pid = 0;
-  if (posix_spawn(&pid, tidePath.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+  if (posix_spawn(&pid, tidePath.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
     int status = 0;
     waitpid(pid, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   posix_spawn_file_actions_destroy(&actions);
-  close(outFd);
-  close(errFd);
-  result.out = readFile(outName);
-  result.err = readFile(errName);
-  unlink(outName);
-  unlink(errName);
+  for (int i = 0; i < 2; ++i) {
+    close(fds[i]);
+    (i == 0 ? result.out : result.err) = readFile(names[i]);
+    unlink(names[i].c_str());
+  }
   return result;
 }
 

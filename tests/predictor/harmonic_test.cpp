@@ -1,9 +1,8 @@
-// The harmonic sum, the search for highs and lows, and subordinate stations
-// built from them, checked against each other on the real database.
+// The search for highs and lows, and subordinate stations built from them, on
+// Seattle's real curve: what the single values at the end of the line cannot show.
 
 #include "TideRun.h"
 #include "predictor/ExtremaFinder.h"
-#include "predictor/HarmonicCurve.h"
 #include "predictor/HarmonicsDatabase.h"
 #include "predictor/PredictionModel.h"
 #include "predictor/StationCatalog.h"
@@ -16,128 +15,80 @@ using namespace tide;
 
 namespace {
 
-class Harmonics : public ::testing::Test {
-protected:
-  static void SetUpTestSuite() {
-    database_ = new HarmonicsDatabase;
-    ASSERT_EQ(database_->open(tidetest::databasePath), std::nullopt);
-  }
-  static void TearDownTestSuite() { delete database_; }
+const Seconds start = startOfYear(2026);
 
-  static StationRecord station(const std::string& name) {
+struct Seattle {
+  HarmonicsDatabase database;
+  PredictionModel model;
+  std::vector<TideEvent> events;
+
+  Seattle() {
     StationCatalog catalog;
-    catalog.assign(database_->headers());
-    const auto found = catalog.find(name);
-    EXPECT_TRUE(found) << name;
-    return *database_->station(found ? found->record : 0);
+    catalog.load({tidetest::databasePath}, database);
+    const auto record = database.station(catalog.find(tidetest::seattle).value().record).value();
+    model.build(database, record, start, start + 40 * secondsPerDay);
+    events = ExtremaFinder::find(curve(), start, start + 30 * secondsPerDay);
   }
-
-  static HarmonicsDatabase* database_;
+  const HarmonicCurve& curve() const { return dynamic_cast<const HarmonicCurve&>(model.curve()); }
 };
 
-HarmonicsDatabase* Harmonics::database_ = nullptr;
-
-const Seconds start2026 = startOfYear(2026);
-
-TEST_F(Harmonics, EvenStepsAgreeWithTheSumTakenSampleBySample) {
-  for (const char* name :
-       {"Seattle, Puget Sound, Washington", "Hell Gate (off Mill Rock), New York Current"}) {
-    PredictionModel model;
-    const Seconds last = startOfYear(2027) + 86400;
-    ASSERT_EQ(model.build(*database_, station(name), start2026, last), std::nullopt);
-    const auto& curve = dynamic_cast<const HarmonicCurve&>(model.curve());
-    const std::size_t n = static_cast<std::size_t>((last - start2026) / 900) + 1;
-    std::vector<double> levels(n);
-    curve.levels(start2026, 900, n, levels.data());
-    double worst = 0;
-    for (std::size_t i = 0; i < n; ++i)
-      worst = std::max(worst, std::fabs(levels[i] - curve.level(double(start2026 + 900 * i))));
-    EXPECT_LT(worst, 1e-9) << name;
-  }
+const Seattle& seattle() {
+  static const Seattle once;
+  return once;
 }
 
-TEST_F(Harmonics, HighsAndLowsAlternateWhereTheCurveTurns) {
-  PredictionModel model;
-  ASSERT_EQ(model.build(*database_, station("Seattle, Puget Sound, Washington"), start2026,
-                        start2026 + 40 * 86400),
-            std::nullopt);
-  const auto& curve = dynamic_cast<const HarmonicCurve&>(model.curve());
-  const auto events = ExtremaFinder::find(curve, start2026, start2026 + 30 * 86400);
+double levelAt(const TideCurve& curve, Seconds at) {
+  double level = 0;
+  curve.levels(at, 1, 1, &level);
+  return level;
+}
+
+TEST(Harmonics, HighsAndLowsAlternateWhereTheCurveTurns) {
+  const auto& events = seattle().events;
   // Seattle's mixed tide: close to four turns a day.
   EXPECT_GT(events.size(), 100u);
   EXPECT_LT(events.size(), 124u);
-  for (std::size_t i = 0; i < events.size(); ++i) {
+  for (std::size_t i = 1; i < events.size(); ++i) {
     const TideEvent& e = events[i];
-    if (i > 0) {
-      EXPECT_NE(e.high, events[i - 1].high);
-      EXPECT_GT(e.time, events[i - 1].time);
-      EXPECT_EQ(e.level > events[i - 1].level, e.high);
-    }
+    EXPECT_NE(e.high, events[i - 1].high);
+    EXPECT_GT(e.time, events[i - 1].time);
     // A turn: both neighbours a minute away lie on the same side of it.
-    const double before = curve.level(e.time - 60);
-    const double after = curve.level(e.time + 60);
-    EXPECT_EQ(before <= e.level, e.high) << e.time;
-    EXPECT_EQ(after <= e.level, e.high) << e.time;
+    EXPECT_EQ(seattle().curve().level(e.time - 60) <= e.level, e.high) << e.time;
+    EXPECT_EQ(seattle().curve().level(e.time + 60) <= e.level, e.high) << e.time;
   }
 }
 
-TEST_F(Harmonics, SubordinateWithoutOffsetsIsItsReferenceEitherWay) {
-  PredictionModel model;
-  ASSERT_EQ(model.build(*database_, station("Seattle, Puget Sound, Washington"), start2026,
-                        start2026 + 10 * 86400),
-            std::nullopt);
-  const auto& reference = dynamic_cast<const HarmonicCurve&>(model.curve());
-  const SubordinateOffsets none;
-  const SubordinateCurve exact(reference, none);
-  const SubordinateCurve byEvents(
-      reference, none, ExtremaFinder::find(reference, start2026, start2026 + 10 * 86400));
-  const Seconds first = start2026 + 2 * 86400;
-  ASSERT_TRUE(byEvents.covers(first, first + 5 * 86400));
-  std::vector<double> a(480), b(480), c(480);
-  reference.levels(first, 900, a.size(), a.data());
-  exact.levels(first, 900, b.size(), b.data());
-  byEvents.levels(first, 900, c.size(), c.data());
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    EXPECT_DOUBLE_EQ(b[i], a[i]);
-    EXPECT_NEAR(c[i], a[i], 1e-9);
-  }
-}
-
-TEST_F(Harmonics, SubordinateEventsTakeTheirOwnOffsetsAndFollowTheReferenceShape) {
-  PredictionModel model;
-  ASSERT_EQ(model.build(*database_, station("Seattle, Puget Sound, Washington"), start2026,
-                        start2026 + 10 * 86400),
-            std::nullopt);
-  const auto& reference = dynamic_cast<const HarmonicCurve&>(model.curve());
-  SubordinateOffsets offsets;
-  offsets.highTime = 30 * 60;
-  offsets.lowTime = -20 * 60;
-  offsets.highMultiply = 0.5;
-  offsets.lowAdd = -1;
-  const auto events = ExtremaFinder::find(reference, start2026, start2026 + 10 * 86400);
+TEST(Harmonics, SubordinateEventsTakeTheirOwnOffsets) {
+  const auto& reference = seattle().curve();
+  const auto& events = seattle().events;
+  const SubordinateOffsets offsets{
+      .highTime = 1800, .lowTime = -1200, .highMultiply = 0.5, .lowAdd = -1};
   const SubordinateCurve curve(reference, offsets, events);
   for (std::size_t i = 1; i + 1 < events.size(); ++i) {
     const TideEvent& e = events[i];
-    const Seconds at =
-        static_cast<Seconds>(std::llround(e.time)) + (e.high ? offsets.highTime : offsets.lowTime);
-    double level = 0;
-    curve.levels(at, 1, 1, &level);
-    const double expected = e.high ? e.level * 0.5 : e.level - 1;
-    EXPECT_NEAR(level, expected, 1e-3) << (e.high ? "high " : "low ") << i;
+    const Seconds at = std::llround(e.time) + (e.high ? offsets.highTime : offsets.lowTime);
+    EXPECT_NEAR(levelAt(curve, at), e.high ? e.level * 0.5 : e.level - 1, 1e-3) << i;
+  }
+  // With the same offsets for highs and lows, events and the exact shift agree.
+  const SubordinateOffsets same{.highTime = 1800,
+                                .lowTime = 1800,
+                                .highMultiply = 0.8,
+                                .lowMultiply = 0.8,
+                                .highAdd = 0.5,
+                                .lowAdd = 0.5};
+  const SubordinateCurve exact(reference, same);
+  const SubordinateCurve byEvents(reference, same, events);
+  for (Seconds at = start + 2 * secondsPerDay; at < start + 20 * secondsPerDay; at += 900) {
+    EXPECT_NEAR(levelAt(byEvents, at), levelAt(exact, at), 1e-9) << at;
+    ASSERT_NEAR(levelAt(exact, at), 0.8 * reference.level(double(at - 1800)) + 0.5, 1e-9);
   }
 }
 
-TEST_F(Harmonics, OvertakingEventsAreDroppedInPairs) {
-  PredictionModel model;
-  ASSERT_EQ(model.build(*database_, station("Seattle, Puget Sound, Washington"), start2026,
-                        start2026 + 10 * 86400),
-            std::nullopt);
-  const auto& reference = dynamic_cast<const HarmonicCurve&>(model.curve());
+TEST(Harmonics, OvertakingEventsAreDroppedInPairs) {
   const std::vector<TideEvent> events{
       {0, 1, true}, {3600, -1, false}, {10000, 2, true}, {20000, -2, false}};
-  SubordinateOffsets offsets;
-  offsets.highTime = 5400; // the high at 0 lands after the low at 3600
-  const SubordinateCurve curve(reference, offsets, events);
+  // The high at 0 lands after the low at 3600.
+  const SubordinateCurve curve(seattle().curve(), SubordinateOffsets{.highTime = 5400}, events);
   EXPECT_FALSE(curve.covers(5400, 5400));
   EXPECT_TRUE(curve.covers(15400, 19999));
 }

@@ -12,6 +12,8 @@
 #include <regex>
 #include <set>
 
+using tidetest::predict;
+
 namespace {
 
 constexpr std::size_t stationsInDatabase = 5407;
@@ -22,7 +24,7 @@ std::string lowered(std::string text) {
   return text;
 }
 
-TEST(StationList, ListModeHasHeadingBlankLineAndOneFixedColumnLinePerStation) {
+TEST(StationList, ListModeHasHeadingBlankLineAndOneUniqueNamePerStation) {
   // Halvorn's own command puts the database's path right after -l.
   const auto result = tidetest::runTide({"-l" + tidetest::databasePath, "-ml"});
   ASSERT_EQ(result.status, 0) << result.err;
@@ -48,71 +50,42 @@ TEST(StationList, ListModeHasHeadingBlankLineAndOneFixedColumnLinePerStation) {
     }
   }
   EXPECT_EQ(output[2].substr(0, 2), "0."); // sorted by name, digits first
+  EXPECT_NE(result.out.find("\nMayag\u00fcez, Puerto Rico  "), std::string::npos);
 }
 
-class Catalog : public ::testing::Test {
-protected:
-  static void SetUpTestSuite() {
-    database_ = new tide::HarmonicsDatabase;
-    catalog_ = new tide::StationCatalog;
-    ASSERT_EQ(catalog_->load({tidetest::databasePath}, *database_), std::nullopt);
-  }
-  static void TearDownTestSuite() {
-    delete catalog_;
-    delete database_;
-  }
-  static tide::HarmonicsDatabase* database_;
-  static tide::StationCatalog* catalog_;
-};
+TEST(StationList, LookupTakesListNamesFullNamesAndPrefixesWhateverTheirCase) {
+  const auto at = [](const std::string& name) {
+    const auto result = predict(name, "2026-06-21 12:00", "2026-06-21 12:15");
+    EXPECT_EQ(result.status, 0) << name << ": " << result.err;
+    return result.out;
+  };
+  // The first of several stations whose full names start "Point Colville".
+  const std::string first = at("Pt. Colville, 1.4 nm E of (134.3ft) Current");
+  const std::string deep = at("PT. COLVILLE, 3.0 NM E OF (LAWSON (46.9FT) CURRENT");
+  EXPECT_NE(first, deep);
+  EXPECT_EQ(at("point colville"), first);
+  EXPECT_EQ(at("Point Colville, 3.0 nm E of (Lawson Reef, 1 nm NW of) (Depth 46.9ft), Washington "
+               "Current"),
+            deep);
+  EXPECT_EQ(at("SEATTLE, puget sound, washington"), at(tidetest::seattle));
+}
 
-tide::HarmonicsDatabase* Catalog::database_ = nullptr;
-tide::StationCatalog* Catalog::catalog_ = nullptr;
-
-TEST_F(Catalog, EveryListNameSelectsItsOwnStationWhateverItsCase) {
+TEST(StationList, EveryListNameSelectsItsOwnStationWhateverItsCase) {
+  tide::HarmonicsDatabase database;
+  tide::StationCatalog catalog;
+  ASSERT_EQ(catalog.load({tidetest::databasePath}, database), std::nullopt);
+  // A catalog that has not made its list yet must find the same stations.
   tide::StationCatalog fresh;
-  fresh.assign(database_->headers());
-  const auto& stations = catalog_->list();
-  ASSERT_EQ(stations.size(), stationsInDatabase);
-  std::size_t shortened = 0;
-  for (const auto& station : stations) {
-    shortened += station.listName != station.name;
-    const auto found = catalog_->find(lowered(station.listName));
-    ASSERT_TRUE(found) << station.listName;
-    EXPECT_EQ(found->record, station.record) << station.listName;
-    // A catalog that has not made its list yet finds the same station.
-    EXPECT_EQ(fresh.find(station.listName)->record, station.record) << station.listName;
+  fresh.assign(database.headers());
+  ASSERT_EQ(catalog.list().size(), stationsInDatabase);
+  const auto recordOf = [](const std::optional<tide::StationHeader>& found) {
+    return found ? found->record : -1;
+  };
+  for (const auto& station : catalog.list()) {
+    EXPECT_EQ(recordOf(catalog.find(lowered(station.listName))), station.record)
+        << station.listName;
+    EXPECT_EQ(recordOf(fresh.find(station.listName)), station.record) << station.listName;
   }
-  EXPECT_GT(shortened, 2000u);
-}
-
-TEST_F(Catalog, FullNamesAndPrefixesFindTheFirstStationInListOrder) {
-  const std::string currentName = "Point Colville, 3.0 nm E of (Lawson Reef, 1 nm NW of) (Depth "
-                                  "46.9ft), Washington Current";
-  const auto byFullName = catalog_->find(currentName);
-  ASSERT_TRUE(byFullName);
-  EXPECT_EQ(byFullName->name, currentName);
-  EXPECT_NE(byFullName->listName, currentName);
-  EXPECT_NE(byFullName->listName.find("46.9ft"), std::string::npos) << byFullName->listName;
-
-  const auto byPrefix = catalog_->find("point colville");
-  ASSERT_TRUE(byPrefix);
-  for (const auto& station : catalog_->list()) {
-    if (tide::startsWithIgnoringCase(station.name, "Point Colville") ||
-        tide::startsWithIgnoringCase(station.listName, "Point Colville")) {
-      EXPECT_EQ(byPrefix->record, station.record);
-      break;
-    }
-  }
-  EXPECT_FALSE(catalog_->find(""));
-  EXPECT_FALSE(catalog_->find("Seattle, Puget Sound, Washington, but longer"));
-}
-
-TEST_F(Catalog, NamesOutsideAsciiComeOutInUtf8) {
-  const auto found = catalog_->find("Mayag\xC3\xBC"
-                                    "ez, Puerto Rico");
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->name, "Mayag\xC3\xBC"
-                         "ez, Puerto Rico");
 }
 
 } // namespace
