@@ -53,9 +53,7 @@ TEST_F(FolderItemTest, PathParts) {
     EXPECT_EQ(item.Parent() ? item.Parent()->AbsolutePath() : "<none>", parent) << full;
   }
   EXPECT_EQ(FolderItem("/").Child("tmp").AbsolutePath(), "/tmp");
-  EXPECT_EQ(FolderItem("/tmp").Child("x y").Parent(), FolderItem("/tmp"));
   const std::string folder = fs::canonical("/proc/self/exe").parent_path();
-  EXPECT_EQ(FolderItem::DefaultFolder().AbsolutePath(), folder);
   EXPECT_EQ(FolderItem::GetFolderItem("tide").AbsolutePath(), folder + "/tide");
   EXPECT_EQ(FolderItem::GetFolderItem("/usr/bin/tide").AbsolutePath(), "/usr/bin/tide");
 }
@@ -73,31 +71,18 @@ TEST_F(FolderItemTest, ShellPath_IsOneWordForBashAndCsh) {
     ASSERT_TRUE(item.CanBeShellWord()) << name;
     std::ofstream(script, std::ios::binary) << "printf '%s|' " << item.ShellPath() << "\n";
     const std::string expected = item.AbsolutePath() + "|";
-    EXPECT_EQ(output("LC_ALL=C.UTF-8 /bin/bash -c \"$(cat " + script + ")\""), expected)
-        << "bash: " << item.ShellPath();
     // The search writes its commands into an interactive csh's input.
-    EXPECT_EQ(output("LC_ALL=C.UTF-8 /bin/csh -f <" + script), expected)
-        << "csh: " << item.ShellPath();
+    for (const std::string& shell :
+         {"/bin/bash -c \"$(cat " + script + ")\"", "/bin/csh -f <" + script})
+      EXPECT_EQ(output("LC_ALL=C.UTF-8 " + shell), expected) << shell << ": " << item.ShellPath();
   }
   EXPECT_FALSE(FolderItem("/tmp/a\nb").CanBeShellWord());
   EXPECT_FALSE(FolderItem("/tmp/a\rb").CanBeShellWord());
 }
 
-TEST_F(FolderItemTest, Preferences_IsTheConfigFolderMadeWhenMissing) {
-  setenv("XDG_CONFIG_HOME", path("config/deep").c_str(), 1);
-  EXPECT_EQ(special(SpecialFolderKind::Preferences), path("config/deep"));
-  EXPECT_TRUE(fs::is_directory(path("config/deep")));
-  // A relative value is no XDG folder.
-  setenv("XDG_CONFIG_HOME", "relative", 1);
-  setenv("HOME", path("home").c_str(), 1);
-  fs::create_directory(path("home"));
-  EXPECT_EQ(special(SpecialFolderKind::Preferences), path("home/.config"));
-}
-
-TEST_F(FolderItemTest, Temporary_IsAPrivateFolder) {
+TEST_F(FolderItemTest, Temporary_IsAPrivateFolderAndRefusesWhatOthersCouldTamperWith) {
   fs::create_directory(path("run"));
   setenv("XDG_RUNTIME_DIR", path("run").c_str(), 1);
-  EXPECT_EQ(special(SpecialFolderKind::Temporary), path("run/halvorn"));
   EXPECT_EQ(special(SpecialFolderKind::Temporary), path("run/halvorn"));
   struct stat info {};
   ASSERT_EQ(lstat(path("run/halvorn").c_str(), &info), 0);
@@ -105,40 +90,42 @@ TEST_F(FolderItemTest, Temporary_IsAPrivateFolder) {
   EXPECT_EQ(info.st_uid, geteuid());
 
   unsetenv("XDG_RUNTIME_DIR");
-  setenv("TMPDIR", path("").c_str(), 1);
-  EXPECT_EQ(special(SpecialFolderKind::Temporary), path("halvorn-" + uid));
-  setenv("TMPDIR", path("missing/tmp").c_str(), 1);
-  EXPECT_EQ(special(SpecialFolderKind::Temporary), "<nil>");
-}
-
-TEST_F(FolderItemTest, Temporary_RefusesWhatOthersCouldTamperWith) {
-  const char* plants[] = {
-      "mkdir -m 770 $F",
-      "mkdir -m 703 $F",
-      "mkdir -m 700 elsewhere && ln -s elsewhere $F",
-      "ln -s nothing $F",
-      "echo x >$F",
-      "mkdir -m 700 $F && chown 65534 $F 2>/dev/null", // only root can give it away
-  };
   setenv("TMPDIR", dir.c_str(), 1);
+  const std::string ours = path("halvorn-" + uid), refused = "<nil>";
+  const std::pair<const char*, std::string> plants[] = {
+      {"true", ours},
+      {"mkdir -m 700 $F", ours},
+      {"mkdir -m 770 $F", refused},
+      {"mkdir -m 703 $F", refused},
+      {"mkdir -m 700 elsewhere && ln -s elsewhere $F", refused},
+      {"ln -s nothing $F", refused},
+      {"echo x >$F", refused},
+      {"mkdir -m 700 $F && chown 65534 $F 2>/dev/null", refused}, // only root can give it away
+  };
   const std::string folder = "cd " + dir + " && F=halvorn-" + uid + " && ";
-  for (const char* plant : plants) {
+  for (const auto& [plant, expected] : plants) {
     ASSERT_EQ(std::system((folder + "rm -rf $F elsewhere nothing").c_str()), 0);
     if (std::system((folder + plant).c_str()) != 0)
       continue;
-    EXPECT_EQ(special(SpecialFolderKind::Temporary), "<nil>") << plant;
+    EXPECT_EQ(special(SpecialFolderKind::Temporary), expected) << plant;
     EXPECT_FALSE(fs::exists(path("nothing"))) << plant << ": followed the link";
   }
+  setenv("TMPDIR", path("missing/tmp").c_str(), 1);
+  EXPECT_EQ(special(SpecialFolderKind::Temporary), refused);
 }
 
-TEST_F(FolderItemTest, Documents_PrefersTheDesktopsFolder) {
+TEST_F(FolderItemTest, PreferencesAndDocumentsFollowTheDesktopsSettings) {
   const std::string home = path("home");
-  fs::create_directories(home + "/.config");
-  fs::create_directory(home + "/Dokumente");
+  fs::create_directories(home + "/Dokumente");
   setenv("HOME", home.c_str(), 1);
   EXPECT_EQ(special(SpecialFolderKind::Documents), home);
+  EXPECT_EQ(special(SpecialFolderKind::Preferences), home + "/.config"); // made when missing
   std::ofstream(home + "/.config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n";
   EXPECT_EQ(special(SpecialFolderKind::Documents), home + "/Dokumente");
+  setenv("XDG_CONFIG_HOME", path("config/deep").c_str(), 1);
+  EXPECT_EQ(special(SpecialFolderKind::Preferences), path("config/deep"));
+  setenv("XDG_CONFIG_HOME", "relative", 1); // no XDG folder
+  EXPECT_EQ(special(SpecialFolderKind::Preferences), home + "/.config");
   setenv("HOME", path("no-such-home").c_str(), 1);
   EXPECT_EQ(special(SpecialFolderKind::Documents), "<nil>");
 }

@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -22,7 +21,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -128,32 +126,17 @@ protected:
 
 // ---- windows
 
-TEST_F(GuiTest, ConstructionRaisesItsEventsInOrderAndEachWindowHasItsOwnControls) {
-  auto* a = fw::Window::New<Doc>("a");
-  auto* b = fw::Window::New<Doc>("b");
-  EXPECT_EQ(a->events,
-            (std::vector<std::string>{"Layout", "CreateControls", "AddMenuHandlers", "Open"}));
-  EXPECT_TRUE(a->readyAtOpen && b->readyAtOpen);
-  a->Find<fw::TextField>("Field")->SetText("a");
-  EXPECT_EQ(b->Find<fw::TextField>("Field")->Text(), "");
-}
-
-TEST_F(GuiTest, ContentAreaHasExactlyTheWindowSizeBelowTheApplicationsMenuBar) {
-  barForNewWindows = nullptr;
-  for (fw::MenuBar* shown : {bar.get(), static_cast<fw::MenuBar*>(nullptr)}) {
-    app->SetMenuBar(shown);
-    QMainWindow* q = fw::Window::New<Doc>()->qwindow();
-    ASSERT_EQ(q->menuWidget() != nullptr, shown != nullptr);
-    const int menuHeight = shown ? q->menuWidget()->height() : 0;
-    EXPECT_TRUE(!shown || (menuHeight > 0 && !q->menuBar()->isNativeMenuBar() &&
-                           q->menuBar()->actions().size() == 3));
-    EXPECT_EQ(q->centralWidget()->geometry(), QRect(0, menuHeight, 600, 435));
-    EXPECT_EQ(q->height(), 435 + menuHeight);
-  }
-}
-
-TEST_F(GuiTest, WindowsAreListedFrontMostFirst) {
+TEST_F(GuiTest, WindowsAreBuiltInOrderBelowTheMenuBarAndListedFrontMostFirst) {
+  barForNewWindows = nullptr; // the application's bar serves
   auto* first = fw::Window::New<Doc>();
+  EXPECT_EQ(first->events,
+            (std::vector<std::string>{"Layout", "CreateControls", "AddMenuHandlers", "Open"}));
+  EXPECT_TRUE(first->readyAtOpen);
+  QMainWindow* q = first->qwindow();
+  ASSERT_TRUE(q->menuWidget() && !q->menuBar()->isNativeMenuBar());
+  const int menuHeight = q->menuWidget()->height();
+  EXPECT_EQ(q->centralWidget()->geometry(), QRect(0, menuHeight, 600, 435));
+
   auto* second = fw::Window::New<Doc>();
   auto* third = fw::Window::New<Doc>();
   EXPECT_EQ(fw::Window::Windows(), (std::vector<fw::Window*>{third, second, first}));
@@ -164,19 +147,19 @@ TEST_F(GuiTest, WindowsAreListedFrontMostFirst) {
   EXPECT_EQ(fw::Window::Windows(), (std::vector<fw::Window*>{second, first, third}));
   second->Close();
   EXPECT_EQ(fw::Window::Frontmost(), first);
+  EXPECT_TRUE(fw::chooseMenuItem("FileQuit")); // nobody handles it
+  EXPECT_TRUE(fw::Window::Windows().empty());
 }
 
 TEST_F(GuiTest, CloseFromCodeItsOwnHandlerOrTheCloseBoxRaisesCloseOnceAndDeletesLater) {
-  const std::vector<std::function<void(Doc*)>> ways = {
-      [](Doc* w) { w->Close(); },
-      [](Doc* w) { w->Find<fw::PushButton>("CloseButton")->Push(); },
-      [](Doc* w) { w->qwindow()->close(); },
-  };
-  for (const auto& close : ways) {
+  for (const std::string way : {"code", "handler", "close box"}) {
     auto* w = fw::Window::New<Doc>();
     QPointer<QMainWindow> q = w->qwindow();
-    close(w);
-    w->Close();
+    if (way == "handler")
+      w->Find<fw::PushButton>("CloseButton")->Push();
+    if (way == "close box")
+      q->close();
+    w->Close(); // the first from code, a second from the others
     EXPECT_EQ(std::count(w->events.begin(), w->events.end(), "Close"), 1);
     EXPECT_FALSE(w->IsOpen() || q->isVisible());
     EXPECT_TRUE(fw::Window::Windows().empty());
@@ -193,20 +176,16 @@ TEST_F(GuiTest, ScrollBarRaisesValueChangedBeforeTheSetterReturnsOnlyOnAChange) 
   scroll->SetMaximum(10);
   std::vector<int> seen;
   scroll->ValueChanged = [&] { seen.push_back(scroll->Value()); };
-  using Set = void (fw::ScrollBar::*)(int);
-  const Set value = &fw::ScrollBar::SetValue, min = &fw::ScrollBar::SetMinimum,
-            max = &fw::ScrollBar::SetMaximum;
-  const std::vector<std::tuple<Set, int, std::vector<int>>> steps = {
-      {value, 4, {4}},         {value, 4, {4}},
-      {value, 99, {4, 10}},    {max, 20, {4, 10}},
-      {max, 6, {4, 10, 6}},    {min, 8, {4, 10, 6, 8}},
-      {min, 0, {4, 10, 6, 8}}, {value, -3, {4, 10, 6, 8, 0}},
-  };
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    const auto& [set, to, expected] = steps[i];
-    (scroll->*set)(to);
-    EXPECT_EQ(seen, expected) << "step " << i;
-  }
+  // No event loop runs in between: a queued event would be missing.
+  scroll->SetValue(4);
+  scroll->SetValue(4);
+  scroll->SetValue(99);
+  scroll->SetMaximum(20);
+  scroll->SetMaximum(6);
+  scroll->SetMinimum(8);
+  scroll->SetMinimum(0);
+  scroll->SetValue(-3);
+  EXPECT_EQ(seen, (std::vector<int>{4, 10, 6, 8, 0}));
 }
 
 TEST_F(GuiTest, PopupRaisesChangeOnlyWhenCodeOrTheUserChoosesAnotherRow) {
@@ -215,8 +194,7 @@ TEST_F(GuiTest, PopupRaisesChangeOnlyWhenCodeOrTheUserChoosesAnotherRow) {
   popup->Change = [&] { seen.push_back(popup->Text()); };
   for (const char* row : {"Anchorage", "Boston", "Cairns"})
     popup->AddRow(row);
-  EXPECT_EQ(popup->ListIndex(), -1);
-  EXPECT_EQ(popup->Text(), "");
+  EXPECT_TRUE(popup->ListIndex() == -1 && popup->Text().empty());
   popup->SetListIndex(1);
   for (int same : {1, 3, -1, 99})
     popup->SetListIndex(same);
@@ -248,138 +226,68 @@ TEST_F(GuiTest, TextFieldKeyDownSeesTypedKeysFirstAndTrueKeepsThemOut) {
   EXPECT_EQ(field->Text(), "1:00");
 }
 
-TEST_F(GuiTest, StaticTextShowsPlainText) {
-  auto* label = fw::Window::New<Doc>()->AddControl<fw::StaticText>("Label", {8, 14, 100, 20});
-  label->SetText("<b>Search For</b>");
-  label->SetTextAlign(fw::TextAlign::Right);
-  EXPECT_EQ(static_cast<QLabel*>(label->widget())->textFormat(), Qt::PlainText);
-  EXPECT_EQ(static_cast<QLabel*>(label->widget())->alignment(), Qt::AlignRight | Qt::AlignVCenter);
-}
-
-TEST_F(GuiTest, ACanvasOnATabKeepsItsWindowPlaceAndPaintsOnceWhenItsTabComesForward) {
+TEST_F(GuiTest, ACanvasPaintsOnceWhenItsTabComesForwardAndAtOnceOnRefresh) {
   auto* w = fw::Window::New<Doc>();
   auto* tabs = w->AddControl<fw::TabPanel>("Tabs", {20, 207, 560, 208},
                                            std::vector<std::string>{"List", "Calendar", "Graph"});
   auto* canvas = w->AddControlOnTab<fw::Canvas>(tabs, 2, "Canvas", {187, 266, 226, 142});
   int paints = 0;
-  canvas->Paint = [&](fw::Graphics&) {
-    ++paints;
-    canvas->widget()->update(); // asking for more must not paint in a loop
-  };
-  auto placed = [&] {
-    return QRect(canvas->widget()->mapTo(w->qwindow()->centralWidget(), QPoint()),
-                 canvas->widget()->size());
-  };
-  EXPECT_EQ(placed(), QRect(187, 266, 226, 142));
-  QTest::qWait(50);
-  EXPECT_EQ(paints, 0);
-  tabs->SetTextSize(20); // a taller tab bar
-  tabs->SetValue(2);
-  QTest::qWait(100);
-  EXPECT_EQ(paints, 1);
-  EXPECT_EQ(placed(), QRect(187, 266, 226, 142));
-  tabs->SetValue(5);
-  EXPECT_EQ(tabs->Value(), 2);
-
-  tabs->SetEnabled(false);
-  EXPECT_TRUE(canvas->Enabled());
-  canvas->SetEnabled(false);
-  tabs->SetEnabled(true);
-  EXPECT_FALSE(canvas->Enabled());
-}
-
-TEST_F(GuiTest, CanvasRefreshRepaintsTheErasedImageAtOnce) {
-  auto* canvas = fw::Window::New<Doc>()->AddControl<fw::Canvas>("Canvas", {10, 10, 50, 40});
-  int paints = 0;
   canvas->Paint = [&](fw::Graphics& g) {
     ++paints;
     g.ForeColor = fw::RGB(0, 0, 255);
     g.FillRect(0, 0, 5, 5);
+    canvas->widget()->update(); // asking for more must not paint in a loop
   };
+  QTest::qWait(50);
+  EXPECT_EQ(paints, 0);
+  tabs->SetValue(2);
+  QTest::qWait(100);
+  EXPECT_EQ(paints, 1);
+
   fw::Graphics& g = canvas->GetGraphics();
   g.ForeColor = fw::RGB(255, 0, 0);
   g.FillRect(40, 30, 10, 10);
   EXPECT_EQ(canvas->image().pixel(45, 35), qRgb(255, 0, 0));
-  const int before = paints;
   canvas->Refresh();
-  EXPECT_EQ(paints, before + 1);
+  EXPECT_EQ(paints, 2);
   EXPECT_EQ(canvas->image().pixel(2, 2), qRgb(0, 0, 255));
   EXPECT_NE(canvas->image().pixel(45, 35), qRgb(255, 0, 0));
 }
 
 TEST_F(GuiTest, ATimerFiresOnlyWhileItsWindowIsOpen) {
-  struct WithTimer : fw::Window {
-    int& fired;
-    int firedBeforeOpen = 0;
-    explicit WithTimer(int& counter) : fired(counter) {}
-    void CreateControls() override {
-      AddTimer("Poller")->Action = [this] { ++fired; };
-      FindTimer("Poller")->SetPeriod(10);
-      QTest::qWait(30);
-      firedBeforeOpen = fired;
-    }
-  };
+  auto* w = fw::Window::New<Doc>();
+  fw::Timer* timer = w->AddTimer("Poller");
   int fired = 0;
-  auto* w = fw::Window::New<WithTimer>(fired);
-  EXPECT_EQ(w->firedBeforeOpen, 0);
+  timer->Action = [&fired] { ++fired; };
+  timer->SetPeriod(10);
   QTest::qWait(100);
   EXPECT_GE(fired, 3);
   w->Close();
   const int firedAtClose = fired;
-  w->FindTimer("Poller")->fire(); // the window lives on until the event loop deletes it
+  timer->fire(); // the window lives on until the event loop deletes it
   QTest::qWait(50);
   EXPECT_EQ(fired, firedAtClose);
 }
 
 // ---- menus
 
-TEST_F(GuiTest, AChosenItemRunsTheFrontWindowsHandlerElseTheApplications) {
+TEST_F(GuiTest, TheFrontWindowsAndTheApplicationsHandlersEnableAndServeTheItems) {
   app->AddMenuHandler("FileNew", logs("app FileNew"));
-  app->AddMenuHandler("FileClose", logs("app FileClose"));
   auto* back = fw::Window::New<Doc>("back");
   auto* front = fw::Window::New<Doc>("front");
   back->AddMenuHandler("FileSaveAs", logs("back FileSaveAs"));
   front->AddMenuHandler("FileClose", logs("front FileClose"));
   // Not handled: the application may take it.
   front->AddMenuHandler("TidesManual", logs("front TidesManual", false));
-
-  EXPECT_TRUE(fw::chooseMenuItem("FileClose"));
-  EXPECT_TRUE(fw::chooseMenuItem("FileNew"));
-  EXPECT_FALSE(fw::chooseMenuItem("FileSaveAs"));
-  EXPECT_FALSE(fw::chooseMenuItem("TidesManual"));
-  EXPECT_FALSE(fw::chooseMenuItem("NoSuchItem"));
-  EXPECT_EQ(journal,
-            (std::vector<std::string>{"front FileClose", "app FileNew", "front TidesManual"}));
-
-  back->Show();
-  fw::updateMenuEnabling();
-  journal.clear();
-  action(back, "FileSaveAs")->trigger();
-  EXPECT_TRUE(fw::chooseMenuItem("FileClose"));
-  EXPECT_EQ(journal, (std::vector<std::string>{"app enable", "back enable", "back FileSaveAs",
-                                               "app FileClose"}));
-}
-
-TEST_F(GuiTest, TheQuitItemClosesEveryWindowWhenNobodyHandlesIt) {
-  fw::Window::New<Doc>("a");
-  fw::Window::New<Doc>("b");
-  EXPECT_TRUE(fw::chooseMenuItem("FileQuit"));
-  EXPECT_TRUE(fw::Window::Windows().empty());
-}
-
-TEST_F(GuiTest, EnablingFollowsTheHandlersOfTheFrontWindowAndTheApplication) {
-  app->AddMenuHandler("FileNew", logs("app FileNew"));
-  auto* back = fw::Window::New<Doc>("back");
-  auto* front = fw::Window::New<Doc>("front");
-  back->AddMenuHandler("FileSaveAs", logs("back FileSaveAs"));
-  front->AddMenuHandler("FileClose", logs("front FileClose"));
+  front->enable = [this] { bar->Find("EditClear")->Enable(); }; // the last word
   bar->Find("EditCopy")->Enable(); // stale state from an earlier update
+  EXPECT_FALSE(action(front, "FileClose")->isEnabled());
 
-  fw::updateMenuEnabling();
+  emit front->qwindow()->menuBar()->actions().front()->menu()->aboutToShow();
   const std::map<std::string, bool> expected = {
-      {"FileNew", true},    {"FileClose", true},    {"FileSaveAs", false}, {"FileQuit", true},
-      {"EditUndo", false},  {"EditCut", false},     {"EditCopy", false},   {"EditPaste", false},
-      {"EditClear", false}, {"TidesManual", false}, {"FileMenu", true},    {"TidesMenu", true},
+      {"FileNew", true},   {"FileClose", true},   {"FileSaveAs", false}, {"FileQuit", true},
+      {"EditUndo", false}, {"EditCut", false},    {"EditCopy", false},   {"EditPaste", false},
+      {"EditClear", true}, {"TidesManual", true}, {"FileMenu", true},    {"TidesMenu", true},
   };
   for (const auto& [name, on] : expected) {
     EXPECT_EQ(enabled(name.c_str()), on) << name;
@@ -387,20 +295,20 @@ TEST_F(GuiTest, EnablingFollowsTheHandlersOfTheFrontWindowAndTheApplication) {
     EXPECT_EQ(action(back, name.c_str())->isEnabled(), on) << name;
   }
   EXPECT_EQ(journal, (std::vector<std::string>{"app enable", "front enable"}));
-}
 
-TEST_F(GuiTest, EnableMenuItemsHasTheLastWordAndOpeningAMenuRunsIt) {
-  auto* w = fw::Window::New<Doc>("w");
-  w->enable = [this] { bar->Find("TidesManual")->Enable(); };
-  w->AddMenuHandler("FileClose", logs("w FileClose"));
-  EXPECT_FALSE(action(w, "FileClose")->isEnabled());
-  emit w->qwindow()->menuBar()->actions().front()->menu()->aboutToShow();
-  EXPECT_EQ(journal, (std::vector<std::string>{"app enable", "w enable"}));
-  EXPECT_TRUE(action(w, "FileClose")->isEnabled());
-  EXPECT_TRUE(action(w, "TidesManual")->isEnabled());
-  w->enable = nullptr;
+  journal.clear();
+  EXPECT_TRUE(fw::chooseMenuItem("FileClose"));
+  EXPECT_TRUE(fw::chooseMenuItem("FileNew"));
+  EXPECT_FALSE(fw::chooseMenuItem("FileSaveAs"));
+  EXPECT_FALSE(fw::chooseMenuItem("TidesManual"));
+  EXPECT_FALSE(fw::chooseMenuItem("NoSuchItem"));
+  EXPECT_EQ(journal,
+            (std::vector<std::string>{"front FileClose", "app FileNew", "front TidesManual"}));
+  back->Show();
   fw::updateMenuEnabling();
-  EXPECT_FALSE(enabled("TidesManual"));
+  journal.clear();
+  action(back, "FileSaveAs")->trigger();
+  EXPECT_EQ(journal, (std::vector<std::string>{"app enable", "back enable", "back FileSaveAs"}));
 }
 
 TEST_F(GuiTest, AShortcutSeesCurrentStatesWithoutAMenuHavingOpened) {
@@ -435,8 +343,7 @@ TEST_F(GuiTest, EditItemsServeTheFocusedFieldWhenTheyCanDoSomething) {
   EXPECT_TRUE(fw::chooseMenuItem("EditCut"));
   expectEnabled({"EditPaste"}, {"EditCopy"});
   EXPECT_TRUE(fw::chooseMenuItem("EditPaste"));
-  EXPECT_TRUE(fw::chooseMenuItem("EditPaste"));
-  EXPECT_EQ(field->Text(), "SeattleSeattle");
+  EXPECT_EQ(field->Text(), "Seattle");
 }
 
 } // namespace
