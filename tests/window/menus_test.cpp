@@ -3,86 +3,63 @@
 #include "engine/TimeAndTide.h"
 #include "fw/gui/Menu.h"
 
+#include <functional>
 #include <memory>
 #include <set>
 
 namespace {
 
 using Names = std::set<std::string>;
+using MenusTest = HalvornWindowTest;
 
-const Names kWindowsOwn = {"TidesFindTides", "TidesSetToolPath", "FileClose", "FileSave",
-                           "FileSaveAs"};
-
-void disableAll(fw::MenuItem& item) {
-  item.SetEnabled(false);
-  for (int i = 0; i < item.Count(); ++i)
-    disableAll(*item.Item(i));
-}
-
-void collectEnabled(const fw::MenuItem& item, Names& into) {
-  for (int i = 0; i < item.Count(); ++i) {
-    const fw::MenuItem& child = *item.Item(i);
-    if (child.Count() == 0 && child.Enabled())
-      into.insert(child.Name());
-    collectEnabled(child, into);
+void forEachItem(fw::MenuItem& menu, const std::function<void(fw::MenuItem&)>& visit) {
+  for (int i = 0; i < menu.Count(); ++i) {
+    visit(*menu.Item(i));
+    forEachItem(*menu.Item(i), visit);
   }
 }
 
+// The commands enabled when every item was disabled before the window's turn.
 Names enabledByTheWindow(Halvorn* w) {
-  disableAll(MenuBar1::shared());
+  forEachItem(MenuBar1::shared(), [](fw::MenuItem& item) { item.SetEnabled(false); });
   w->Event_EnableMenuItems();
   Names enabled;
-  collectEnabled(MenuBar1::shared(), enabled);
+  forEachItem(MenuBar1::shared(), [&enabled](fw::MenuItem& item) {
+    if (item.Count() == 0 && item.Enabled())
+      enabled.insert(item.Name());
+  });
   return enabled;
 }
 
-void publishSearch(Halvorn* w) {
-  w->lastcollection = std::make_shared<TimeAndTide>();
-  w->lastcollection->Append(3865536000.0, 1.5f);
-  w->lastcollection->Append(3865536900.0, 1.7f);
-}
-
-class MenusTest : public HalvornWindowTest {};
-
 TEST_F(MenusTest, WindowEnablesItsCommandsAndTideGraphOnlyWhileASearchIsPublished) {
   Halvorn* w = open();
-  EXPECT_EQ(w->TidesShowTideGraph(), MenuBar1::shared().Find("TidesShowTideGraph"));
-  EXPECT_EQ(w->UntitledMenu2(), nullptr);
-  EXPECT_EQ(enabledByTheWindow(w), kWindowsOwn);
-  publishSearch(w);
-  Names withGraph = kWindowsOwn;
-  withGraph.insert("TidesShowTideGraph");
-  EXPECT_EQ(enabledByTheWindow(w), withGraph);
+  Names own = {"TidesFindTides", "TidesSetToolPath", "FileClose", "FileSave", "FileSaveAs"};
+  EXPECT_EQ(enabledByTheWindow(w), own);
+  // A published search of one sample.
+  (w->lastcollection = std::make_shared<TimeAndTide>())->Append(3865536000.0, 1.5f);
+  own.insert("TidesShowTideGraph");
+  EXPECT_EQ(enabledByTheWindow(w), own);
 }
 
-TEST_F(MenusTest, EveryCommandIsHandledWhateverComesOfIt) {
-  Halvorn* w = open();
-  // No place, no tool, and every dialog is cancelled.
+TEST_F(MenusTest, EveryCommandIsHandledAndFileCloseClosesTheFrontMainWindowRememberingItsPlace) {
+  Halvorn *back = open(), *front = open();
+  // No search, no tool, and every dialog is cancelled.
   for (const char* item : {"TidesShowTideGraph", "TidesFindTides", "FileOpen", "FileSave",
-                           "FileSaveAs", "TidesSetToolPath", "FileClose"})
-    EXPECT_TRUE(w->RunMenuHandler(item)) << item;
-  EXPECT_FALSE(w->HasMenuHandler("FileNew"));
-  EXPECT_FALSE(isOpen(w));
-}
-
-TEST_F(MenusTest, FileCloseClosesTheFrontMainWindowAndRemembersItsPlace) {
-  Halvorn* back = open();
-  Halvorn* front = open();
+                           "FileSaveAs", "TidesSetToolPath"})
+    EXPECT_TRUE(front->RunMenuHandler(item)) << item;
   front->thePlace = "Astoria, Oregon";
   EXPECT_TRUE(fw::chooseMenuItem("FileClose"));
-  EXPECT_FALSE(isOpen(front));
-  EXPECT_TRUE(isOpen(back));
+  EXPECT_EQ(std::pair(isOpen(front), isOpen(back)), std::pair(false, true));
   EXPECT_EQ(preferences(), preferencesBytes("Astoria, Oregon"));
 }
 
 TEST_F(MenusTest, WithTheGraphInFrontCloseClosesItAndNewStillOpensAMainWindow) {
   Halvorn* w = open();
-  publishSearch(w);
+  // A published search of one sample.
+  (w->lastcollection = std::make_shared<TimeAndTide>())->Append(3865536000.0, 1.5f);
   EXPECT_TRUE(fw::chooseMenuItem("TidesShowTideGraph"));
-  ASSERT_EQ(openWindowsOf<TideDisplay>().size(), 1u);
-  TideDisplay* graph = openWindowsOf<TideDisplay>()[0];
-  ASSERT_EQ(fw::Window::Frontmost(), graph);
-
+  auto* graph = dynamic_cast<TideDisplay*>(fw::Window::Frontmost());
+  ASSERT_NE(graph, nullptr);
   EXPECT_TRUE(fw::chooseMenuItem("FileNew"));
   EXPECT_EQ(openWindowsOf<Halvorn>().size(), 2u);
   graph->Show();

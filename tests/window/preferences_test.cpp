@@ -10,16 +10,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using PreferencesTest = HalvornWindowTest;
 
-class PreferencesTest : public HalvornWindowTest {
-protected:
-  void remember(const std::string& place, const std::string& tide = "",
-                const std::string& database = "") {
-    writeBytes(preferencesPath(), preferencesBytes(place, tide, database));
-  }
-};
-
-TEST_F(PreferencesTest, DatesSpanTheComingWeek) {
+TEST_F(PreferencesTest, FirstRunShowsTheComingWeekAndNoPlaceAndSaysNoDatabaseIsKnown) {
   const auto week = [](fw::Date d) {
     const std::string start = d.ShortDate();
     d.SetTotalSeconds(d.TotalSeconds() + 7 * 86400);
@@ -30,38 +23,29 @@ TEST_F(PreferencesTest, DatesSpanTheComingWeek) {
   const auto after = week(fw::Date()); // the clock may pass midnight meanwhile
   const auto shown = std::pair(w->StartDate()->Text(), w->EndDate()->Text());
   EXPECT_TRUE(shown == before || shown == after) << shown.first << " - " << shown.second;
-}
-
-TEST_F(PreferencesTest, FirstRunTakesNoDefaultsAndSaysNoDatabaseIsKnown) {
-  Halvorn* w = open();
-  EXPECT_EQ(w->thePlace, "");
-  EXPECT_EQ(w->Selector()->ListCount(), 0);
   // Nothing beside the executable is taken while a preferences folder exists.
   EXPECT_FALSE(toolPaths().tidePath || toolPaths().hfilepath);
   EXPECT_EQ(w->Status()->Text(),
             "Cannot find tides, cannot find a version of the harmonics database");
-  EXPECT_FALSE(w->Location()->Enabled());
-  EXPECT_FALSE(fs::exists(preferencesPath()));
 }
 
 TEST_F(PreferencesTest, RememberedPlaceIsTheOnlyRowAndPathsFillOnlyAnUnsetOrMissingReference) {
   const std::string existing = pathOf("tide"), gone = pathOf("gone/tide");
   const std::string tide = pathOf("mine/tide"), database = pathOf("mine/harmonics.tcd");
   writeBytes(existing, "x");
-  remember("Astoria, Oregon");
+  writeBytes(preferencesPath(), preferencesBytes("Astoria, Oregon"));
   Halvorn* w = open();
   EXPECT_EQ(w->thePlace, "Astoria, Oregon");
   EXPECT_EQ(rows(w->Selector()), std::vector<std::string>{"Astoria, Oregon"});
-  EXPECT_FALSE(w->Selector()->Enabled()); // until the places arrive
-  const std::pair<std::optional<fw::FolderItem>, bool> cases[] = {
-      {std::nullopt, true}, {fw::FolderItem(gone), true}, {fw::FolderItem(existing), false}};
-  for (const auto& [known, rememberedWins] : cases) {
+  const std::pair<std::optional<fw::FolderItem>, std::string> cases[] = {
+      {std::nullopt, tide}, {fw::FolderItem(gone), tide}, {fw::FolderItem(existing), existing}};
+  for (const auto& [known, taken] : cases) {
     SCOPED_TRACE(pathOrNone(known));
     toolPaths() = {known, known};
-    remember("", tide, database);
+    writeBytes(preferencesPath(), preferencesBytes("", tide, database));
     open();
-    EXPECT_EQ(pathOrNone(toolPaths().tidePath), rememberedWins ? tide : existing);
-    EXPECT_EQ(pathOrNone(toolPaths().hfilepath), rememberedWins ? database : existing);
+    EXPECT_EQ(pathOrNone(toolPaths().tidePath), taken);
+    EXPECT_EQ(pathOrNone(toolPaths().hfilepath), taken == tide ? database : existing);
   }
 }
 
@@ -72,22 +56,19 @@ TEST_F(PreferencesTest, FileHoldsThreeLengthPrefixedStringsAndTooLongOnesAsEmpty
   const struct {
     std::string place, tide, database, bytes;
   } cases[] = {
-      {"Astoria, Oregon", "", "", "\x0f"s + "Astoria, Oregon" + std::string(2, '\0')},
-      {"", "/opt/tides/tide", tcd, std::string(1, '\0') + "\x0f/opt/tides/tide\x18" + tcd},
-      {"Île d'Yeu", "/My Tides/tide", "", pstring("Île d'Yeu") + pstring("/My Tides/tide") + '\0'},
+      {"Astoria, Oregon", "/opt/t/tide", tcd, "\x0f"s + "Astoria, Oregon\x0b/opt/t/tide\x18" + tcd},
+      {"Île d'Yeu", "", "", pstring("Île d'Yeu") + std::string(2, '\0')},
       {"Astoria, Oregon", path300, tcd, preferencesBytes("Astoria, Oregon", "", tcd)},
-      {"", path255, "", preferencesBytes("", path255)},
-      {std::string(256, 'p'), "", "", std::string(3, '\0')},
+      {std::string(256, 'p'), path255, "", preferencesBytes("", path255)},
+  };
+  const auto item = [](const std::string& path) {
+    return path.empty() ? std::nullopt : std::optional(fw::FolderItem(path));
   };
   Halvorn* w = open();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.place + " " + c.tide);
     w->thePlace = c.place;
-    toolPaths() = {};
-    if (!c.tide.empty())
-      toolPaths().tidePath = fw::FolderItem(c.tide);
-    if (!c.database.empty())
-      toolPaths().hfilepath = fw::FolderItem(c.database);
+    toolPaths() = {item(c.tide), item(c.database)};
     w->SavePreferences();
     EXPECT_EQ(preferences(), c.bytes);
     toolPaths() = {};
@@ -97,12 +78,10 @@ TEST_F(PreferencesTest, FileHoldsThreeLengthPrefixedStringsAndTooLongOnesAsEmpty
   }
 }
 
-TEST_F(PreferencesTest, TruncatedPreferencesAreReadAsFarAsTheyGo) {
-  const std::string place = pstring("Astoria, Oregon"), tide = pstring(pathOf("tide"));
+TEST_F(PreferencesTest, TruncatedOrUnreadablePreferencesAreReadAsFarAsTheyGoAndLeftAlone) {
   const std::pair<std::string, std::string> cases[] = {
-      {"", ""},
       {"\x14" + "Astor"s, ""}, // the length byte says more than follows
-      {place + tide.substr(0, 5), "Astoria, Oregon"},
+      {pstring("Astoria, Oregon") + pstring(pathOf("tide")).substr(0, 5), "Astoria, Oregon"},
   };
   for (const auto& [bytes, readPlace] : cases) {
     SCOPED_TRACE(testing::PrintToString(bytes));
@@ -110,27 +89,21 @@ TEST_F(PreferencesTest, TruncatedPreferencesAreReadAsFarAsTheyGo) {
     EXPECT_EQ(open()->thePlace, readPlace);
     EXPECT_FALSE(toolPaths().tidePath || toolPaths().hfilepath);
   }
-}
-
-TEST_F(PreferencesTest, UnreadablePreferencesAreLeftAlone) {
-  for (const bool folder : {true, false}) {
-    fs::remove_all(preferencesPath());
-    if (folder)
-      fs::create_directory(preferencesPath());
-    else
-      ASSERT_EQ(::mkfifo(preferencesPath().c_str(), 0600), 0); // must not wait for a writer
-    Halvorn* w = open();
-    EXPECT_EQ(w->thePlace, "");
-    w->Close(); // saving says nothing, and never writes into a folder of that name
-    EXPECT_EQ(fs::is_directory(preferencesPath()), folder);
-  }
+  fs::remove(preferencesPath());
+  ASSERT_EQ(::mkfifo(preferencesPath().c_str(), 0600), 0); // must not wait for a writer
+  EXPECT_EQ(open()->thePlace, "");
+  fs::remove(preferencesPath());
+  fs::create_directory(preferencesPath());
+  Halvorn* w = open();
+  EXPECT_EQ(w->thePlace, "");
+  w->Close(); // saving says nothing, and never writes into a folder of that name
+  EXPECT_TRUE(fs::is_directory(preferencesPath()));
   EXPECT_TRUE(dialogs->calls.empty());
 }
 
 TEST_F(PreferencesTest, AWriteThatFailsLosesNothingAndSaysNothing) {
+  writeBytes(preferencesPath(), preferencesBytes("Astoria, Oregon"));
   Halvorn* w = open();
-  w->thePlace = "Astoria, Oregon";
-  w->SavePreferences();
   w->thePlace = "West Seattle";
   {
     FullDisk full;
@@ -150,17 +123,16 @@ TEST_F(PreferencesTest, AWriteThatFailsLosesNothingAndSaysNothing) {
 TEST_F(PreferencesTest, ToolFolderTakesWhatItHoldsAndSaysWhatIsMissing) {
   const std::string oldTide = "/opt/old/tide", oldDatabase = "/opt/old/harmonics.tcd";
   const struct {
-    std::vector<const char*> files; // {"cancel"}: the choice is cancelled
-    const char* message;
-    bool takesTool;
+    std::vector<const char*> files; // none: the choice is cancelled
+    std::string message;
+    bool takesTool, written;
     const char* database; // nullptr: the old one stays
-    bool written;
   } cases[] = {
-      {{"cancel"}, nullptr, false, nullptr, false},
-      {{"tide", "harmonics.tcd", "harmonics.txt"}, nullptr, true, "harmonics.tcd", true},
-      {{"tide", "harmonics.txt"}, nullptr, true, "harmonics.txt", true},
-      {{"harmonics.tcd"}, "Could not find the tide tool in ", false, nullptr, true},
-      {{"tide"}, "Could not find the harmonics.tcd/txt file in ", true, nullptr, false},
+      {{}, "", false, false, nullptr},
+      {{"tide", "harmonics.tcd", "harmonics.txt"}, "", true, true, "harmonics.tcd"},
+      {{"tide", "harmonics.txt"}, "", true, true, "harmonics.txt"},
+      {{"harmonics.tcd"}, "Could not find the tide tool in ", false, true, nullptr},
+      {{"tide"}, "Could not find the harmonics.tcd/txt file in ", true, false, nullptr},
   };
   Halvorn* w = open();
   w->thePlace = "Astoria, Oregon";
@@ -173,19 +145,15 @@ TEST_F(PreferencesTest, ToolFolderTakesWhatItHoldsAndSaysWhatIsMissing) {
     toolPaths() = {fw::FolderItem(oldTide), fw::FolderItem(oldDatabase)};
     fs::remove(preferencesPath());
     dialogs->calls.clear();
-    if (c.files[0] == std::string("cancel"))
-      dialogs->cancelFolder();
-    else
+    if (!c.files.empty()) // else the choice is cancelled
       dialogs->answerFolder(folder);
-
     EXPECT_TRUE(w->_TideSSetToolPath_Action());
-
     const std::string tide = c.takesTool ? folder + "/tide" : oldTide;
     const std::string database = c.database ? folder + "/" + c.database : oldDatabase;
     EXPECT_EQ(dialogs->messages(),
-              c.message ? std::vector{c.message + folder} : std::vector<std::string>{});
-    EXPECT_EQ(pathOrNone(toolPaths().tidePath), tide);
-    EXPECT_EQ(pathOrNone(toolPaths().hfilepath), database);
+              c.message.empty() ? std::vector<std::string>{} : std::vector{c.message + folder});
+    EXPECT_EQ(std::pair(pathOrNone(toolPaths().tidePath), pathOrNone(toolPaths().hfilepath)),
+              std::pair(tide, database));
     EXPECT_EQ(preferences(), c.written ? preferencesBytes("Astoria, Oregon", tide, database) : "");
   }
 }

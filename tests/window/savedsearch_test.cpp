@@ -3,7 +3,6 @@
 
 #include <array>
 #include <filesystem>
-#include <random>
 
 namespace {
 
@@ -39,9 +38,7 @@ Form formOf(const Halvorn* w) {
           t(w->TideHigher()), t(w->TideLower())};
 }
 
-std::vector<std::string> said(const std::string& message) {
-  return {message};
-}
+using Said = std::vector<std::string>;
 
 class SavedSearchTest : public HalvornWindowTest {
 protected:
@@ -53,148 +50,97 @@ protected:
     w->OpenFile(fw::FolderItem(pathOf(name)));
     return w;
   }
-  std::vector<std::string> files() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(home()))
-      if (!entry.is_directory())
-        names.push_back(entry.path().filename());
-    return names;
-  }
+  long files() const { return std::distance(std::filesystem::directory_iterator(home()), {}); }
 };
 
 TEST_F(SavedSearchTest, SavedSearchIsVersionThenTenTextsAndReadsBackIntoAnotherWindow) {
   Halvorn* w = open();
-  fill(w, kSeattle);
-  w->SaveToFile(fw::FolderItem(pathOf("a.tides")));
-  // clang-format off
-  EXPECT_EQ(readBytes(pathOf("a.tides")), kVersion1 +
-      "\x13" "Seattle, Washington" "\x08" "6/1/2026" "\x09" "6/30/2026" "\x04" "6:00"
-      "\x02" "AM" "\x01" "8" "\x02" "PM" "\x04" "1:30" "\x04" "-0.5" "\x01" "2");
-  // clang-format on
-  // Saving is not what names the window's document; its callers do that.
-  EXPECT_FALSE(w->theFile);
-  EXPECT_EQ(w->Title(), "Halvorn");
-  for (const Form& form : {kSeattle, kYeu}) {
+  for (const Form& form : {kYeu, kSeattle}) {
     fill(w, form);
     w->SaveToFile(fw::FolderItem(pathOf("a.tides")));
     Halvorn* reader = open();
     reader->OpenFile(fw::FolderItem(pathOf("a.tides")));
     EXPECT_EQ(formOf(reader), form);
     EXPECT_EQ(reader->Status()->Text(), "Selected: " + form[0]);
-    EXPECT_EQ(rows(reader->Selector()), std::vector{form[0]});
     EXPECT_EQ(pathOrNone(reader->theFile), pathOf("a.tides"));
   }
-  EXPECT_TRUE(dialogs->calls.empty());
+  // clang-format off
+  EXPECT_EQ(readBytes(pathOf("a.tides")), kVersion1 +
+      "\x13" "Seattle, Washington" "\x08" "6/1/2026" "\x09" "6/30/2026" "\x04" "6:00"
+      "\x02" "AM" "\x01" "8" "\x02" "PM" "\x04" "1:30" "\x04" "-0.5" "\x01" "2");
+  // clang-format on
 }
 
-TEST_F(SavedSearchTest, FileOfAnotherVersionOrUnreadableIsRefusedAndChangesNothing) {
-  Halvorn* w = windowWithFile(kSeattle, "good.tides");
-  const std::string bad = pathOf("bad.tides"), folder = pathOf("a folder"), pipe = pathOf("a pipe");
+// File > Open names the window before reading, whatever comes of it.
+TEST_F(SavedSearchTest, FileOpenRefusesBadFilesChangingNothingElseOrReadsThemAsFarAsTheyGo) {
+  const std::string garbage(256 * 1024, '\x7f'); // never a version 1
+  const std::string odd = pathOf("odd.tides"), folder = pathOf("a folder"), pipe = pathOf("a pipe");
   ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0); // must not hang waiting for a writer
-  const std::pair<std::string, std::string> cases[] = {
-      {"\0\0\0\0"s, bad},
-      {"\0\0\0\2"s, bad},
-      {"\1\0\0\0"s, bad}, // 1 in the other byte order
-      {"", pathOf("missing.tides")},
-      {"", folder},
-      {"", pipe},
-  };
-  for (const auto& [version, path] : cases) {
-    SCOPED_TRACE(path + " " + testing::PrintToString(version));
-    writeBytes(bad, version + pstring("Elsewhere") + pstring("1/1/2027"));
-    dialogs->calls.clear();
-    w->OpenFile(fw::FolderItem(path));
-    const char* refusal =
-        version.empty() ? "Unable to read the file " : "Invalid tide search file ";
-    EXPECT_EQ(dialogs->messages(), said(refusal + path));
-    EXPECT_EQ(formOf(w), kSeattle);
-    EXPECT_EQ(w->Status()->Text(), "Selected: " + kSeattle[0]);
-    EXPECT_EQ(pathOrNone(w->theFile), pathOf("good.tides"));
-  }
-}
-
-TEST_F(SavedSearchTest, TruncatedOrGarbledFilesReadWithoutHarm) {
-  std::string garbage = "\x7f"; // never a version 1
-  for (std::mt19937 random(20260601); garbage.size() < 256 * 1024;)
-    garbage += static_cast<char>(random());
+  const std::string invalid = "Invalid tide search file ", unreadable = "Unable to read the file ";
   const struct {
-    std::string bytes;
-    bool refused;
-    std::string place; // when read
+    std::string bytes, path, refusal, place; // place: when read
   } cases[] = {
-      {"", true, ""},
-      {kVersion1, false, ""},
-      {kVersion1 + pstring("Seattle") + "\x0a" + "6/1", false, "Seattle"},
-      {kVersion1 + pstring("P") + std::string(9, '\0') + garbage, false, "P"},
-      {kVersion1 + garbage, false, garbage.substr(1, 0x7f)},
-      {garbage, true, ""},
+      {"\0\0\0\0"s + pstring("Elsewhere"), odd, invalid, ""},
+      {"\0\0\0\2"s + pstring("Elsewhere"), odd, invalid, ""},
+      {"\1\0\0\0"s + pstring("Elsewhere"), odd, invalid, ""}, // 1 in the other byte order
+      {"", odd, invalid, ""},
+      {garbage, odd, invalid, ""},
+      {"", folder, unreadable, ""},
+      {"", pathOf("gone.tides"), unreadable, ""},
+      {"", pipe, unreadable, ""},
+      {kVersion1, odd, "", ""},
+      {kVersion1 + pstring("Seattle") + "\x0a" + "6/1", odd, "", "Seattle"},
+      {kVersion1 + garbage, odd, "", garbage.substr(0, 0x7f)},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.bytes.substr(0, 12)));
-    Halvorn* w = open();
+    SCOPED_TRACE(c.path + " " + testing::PrintToString(c.bytes.substr(0, 12)));
+    Halvorn* w = windowWithFile(kSeattle, "good.tides");
+    writeBytes(odd, c.bytes);
     dialogs->calls.clear();
-    writeBytes(pathOf("odd.tides"), c.bytes);
-    w->OpenFile(fw::FolderItem(pathOf("odd.tides")));
-    EXPECT_EQ(dialogs->messages(), c.refused
-                                       ? said("Invalid tide search file " + pathOf("odd.tides"))
-                                       : std::vector<std::string>{});
-    EXPECT_EQ(w->thePlace, c.place);
-    EXPECT_EQ(pathOrNone(w->theFile), c.refused ? "none" : pathOf("odd.tides"));
+    dialogs->answerOpen(c.path);
+    EXPECT_TRUE(fw::chooseMenuItem("FileOpen"));
+    EXPECT_EQ(dialogs->calls.at(0).fileType, "tidesearch"); // the Open dialog's
+    EXPECT_EQ(w->Title(), fw::FolderItem(c.path).Name());
+    const bool refused = !c.refusal.empty();
+    EXPECT_EQ(dialogs->messages(), refused ? Said{c.refusal + c.path} : Said{});
+    EXPECT_EQ(w->thePlace, refused ? kSeattle[0] : c.place);
+    EXPECT_TRUE(!refused || formOf(w) == kSeattle);
+    EXPECT_EQ(pathOrNone(w->theFile), refused ? pathOf("good.tides") : c.path);
   }
 }
 
 TEST_F(SavedSearchTest, FailedSaveIsReportedLeavesTheEarlierFileAndIsTriedAgainOnTheNextSave) {
   Halvorn* w = windowWithFile(kSeattle, "kept.tides");
   const std::string path = pathOf("kept.tides"), before = readBytes(path);
+  const long filesBefore = files();
   fill(w, kYeu);
   {
     FullDisk full;
     EXPECT_TRUE(fw::chooseMenuItem("FileSave"));
   }
-  EXPECT_EQ(dialogs->messages(), said("Unable to create the file " + path));
+  EXPECT_EQ(dialogs->messages(), Said{"Unable to create the file " + path});
   EXPECT_EQ(readBytes(path), before);
-  EXPECT_EQ(files(), std::vector<std::string>{"kept.tides"}); // no half-written leftover
+  EXPECT_EQ(files(), filesBefore); // no half-written leftover
   EXPECT_TRUE(fw::chooseMenuItem("FileSave"));
-  Halvorn* reader = open();
-  reader->OpenFile(fw::FolderItem(path));
-  EXPECT_EQ(formOf(reader), kYeu);
-}
-
-TEST_F(SavedSearchTest, FileOpenNamesTheWindowBeforeReading) {
-  Halvorn* w = windowWithFile(kSeattle, "first.tides");
-  EXPECT_EQ(w->Title(), "Halvorn"); // as a document read from the desktop is
-  dialogs->answerOpen(pathOf("gone.tides"));
-  EXPECT_TRUE(fw::chooseMenuItem("FileOpen"));
-  ASSERT_EQ(dialogs->count(DialogCall::Kind::Open), 1);
-  EXPECT_EQ(dialogs->calls[0].fileType, "tidesearch");
-  EXPECT_EQ(w->Title(), "gone.tides");
-  EXPECT_EQ(pathOrNone(w->theFile), pathOf("first.tides"));
-  EXPECT_EQ(dialogs->messages(), said("Unable to read the file " + pathOf("gone.tides")));
+  EXPECT_EQ(readBytes(path).back(), 't'); // of kYeu's "0.8 ft"
 }
 
 TEST_F(SavedSearchTest, FileSaveAsksOnlyTheFirstTimeAndSaveAsAlways) {
   Halvorn* w = open();
   dialogs->answerSave(pathOf("one.tides"));
+  dialogs->answerSave(pathOf("two.tides"));
   EXPECT_TRUE(fw::chooseMenuItem("FileSave"));
-  ASSERT_EQ(dialogs->count(DialogCall::Kind::Save), 1);
-  EXPECT_EQ(dialogs->calls[0].fileType, "tidesearch");
-  EXPECT_EQ(dialogs->calls[0].suggestedName, "Saved Tide Search Parameters");
   EXPECT_EQ(w->Title(), "one.tides");
   w->TideLower()->SetText("3");
   EXPECT_TRUE(fw::chooseMenuItem("FileSave"));
-  const std::string savedOnce = readBytes(pathOf("one.tides"));
-  EXPECT_EQ(savedOnce.back(), '3');
-
-  dialogs->answerSave(pathOf("two.tides"));
+  EXPECT_EQ(readBytes(pathOf("one.tides")).back(), '3');
   EXPECT_TRUE(fw::chooseMenuItem("FileSaveAs"));
-  EXPECT_EQ(w->Title(), "two.tides");
-  w->TideLower()->SetText("4");
-  EXPECT_TRUE(fw::chooseMenuItem("FileSave")); // now writes the second file only
-  EXPECT_EQ(dialogs->count(DialogCall::Kind::Save), 2);
-  EXPECT_EQ(readBytes(pathOf("one.tides")), savedOnce);
-  EXPECT_EQ(readBytes(pathOf("two.tides")).back(), '4');
-  EXPECT_TRUE(dialogs->messages().empty());
+  EXPECT_EQ(std::pair(w->Title(), pathOrNone(w->theFile)),
+            std::pair("two.tides"s, pathOf("two.tides")));
+  ASSERT_EQ(dialogs->count(DialogCall::Kind::Save), 2);
+  EXPECT_EQ(std::pair(dialogs->calls[0].fileType, dialogs->calls[0].suggestedName),
+            std::pair("tidesearch"s, "Saved Tide Search Parameters"s));
 }
 
 TEST_F(SavedSearchTest, CancelledDialogChangesNothingAndTheCommandIsStillHandled) {
@@ -205,14 +151,12 @@ TEST_F(SavedSearchTest, CancelledDialogChangesNothingAndTheCommandIsStillHandled
     Halvorn* w = hasFile ? windowWithFile(kSeattle, "mine.tides") : open();
     fill(w, kYeu);
     const std::string fileBefore = pathOrNone(w->theFile);
-    const auto filesBefore = files();
+    const long filesBefore = files();
     dialogs->calls.clear();
     EXPECT_TRUE(w->RunMenuHandler(item)); // every dialog is cancelled
     EXPECT_EQ(dialogs->calls.size(), 1u);
-    EXPECT_EQ(w->Title(), "Halvorn");
-    EXPECT_EQ(pathOrNone(w->theFile), fileBefore);
-    EXPECT_EQ(formOf(w), kYeu);
-    EXPECT_EQ(files(), filesBefore);
+    EXPECT_EQ(std::tuple(w->Title(), pathOrNone(w->theFile), formOf(w), files()),
+              std::tuple("Halvorn", fileBefore, kYeu, filesBefore));
   }
 }
 
