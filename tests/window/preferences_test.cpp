@@ -49,6 +49,14 @@ TEST_F(PreferencesTest, RememberedPlaceIsTheOnlyRowAndPathsFillOnlyAnUnsetOrMiss
   }
 }
 
+TEST_F(PreferencesTest, OpeningKeepsARememberedPlaceThatIsNotUtf8AndRewritesNothing) {
+  const std::string place = "Caf\xe9 Pier", bytes = preferencesBytes(place);
+  writeBytes(preferencesPath(), bytes);
+  Halvorn* w = open();
+  EXPECT_EQ(w->thePlace, place);
+  EXPECT_EQ(preferences(), bytes);
+}
+
 TEST_F(PreferencesTest, FileHoldsThreeLengthPrefixedStringsAndTooLongOnesAsEmpty) {
   const std::string path300 = "/opt/" + std::string(291, 'd') + "/tide"; // a cut path would
   const std::string path255 = "/opt/" + std::string(245, 'd') + "/tide"; // name another file
