@@ -68,20 +68,15 @@ Application* Application::Instance() {
 }
 
 void Application::AddMenuHandler(const std::string& itemName, std::function<bool()> handler) {
-  menuHandlers_[itemName] = std::move(handler);
+  menuHandlers_.add(itemName, std::move(handler));
 }
 
 bool Application::HasMenuHandler(const std::string& itemName) const {
-  auto it = menuHandlers_.find(itemName);
-  return it != menuHandlers_.end() && it->second;
+  return menuHandlers_.has(itemName);
 }
 
 bool Application::RunMenuHandler(const std::string& itemName) {
-  auto it = menuHandlers_.find(itemName);
-  if (it == menuHandlers_.end() || !it->second)
-    return false;
-  const std::function<bool()> handler = it->second;
-  return handler();
+  return menuHandlers_.run(itemName);
 }
 
 void Application::Quit() {

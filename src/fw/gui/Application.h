@@ -6,9 +6,9 @@
 // closes. A second launch hands its documents to the running instance and exits.
 
 #include "fw/FolderItem.h"
+#include "fw/gui/MenuHandlers.h"
 
 #include <functional>
-#include <map>
 #include <string>
 
 namespace fw {
@@ -37,7 +37,7 @@ public:
 
 private:
   MenuBar* menuBar_ = nullptr;
-  std::map<std::string, std::function<bool()>> menuHandlers_;
+  MenuHandlers menuHandlers_;
 };
 
 // Runs a menu item by name as a user's choice would: the front window's

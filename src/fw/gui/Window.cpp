@@ -180,21 +180,15 @@ Timer* Window::FindTimer(const std::string& name) const {
 }
 
 void Window::AddMenuHandler(const std::string& itemName, std::function<bool()> handler) {
-  menuHandlers_[itemName] = std::move(handler);
+  menuHandlers_.add(itemName, std::move(handler));
 }
 
 bool Window::HasMenuHandler(const std::string& itemName) const {
-  auto it = menuHandlers_.find(itemName);
-  return it != menuHandlers_.end() && it->second;
+  return menuHandlers_.has(itemName);
 }
 
 bool Window::RunMenuHandler(const std::string& itemName) {
-  auto it = menuHandlers_.find(itemName);
-  if (it == menuHandlers_.end() || !it->second)
-    return false;
-  // A copy, so that a handler that replaces itself keeps running.
-  const std::function<bool()> handler = it->second;
-  return handler();
+  return menuHandlers_.run(itemName);
 }
 
 QWidget* Window::content() const {

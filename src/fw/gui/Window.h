@@ -4,9 +4,9 @@
 // until Close, which raises Event_Close and disposes of it.
 
 #include "fw/gui/Controls.h"
+#include "fw/gui/MenuHandlers.h"
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,7 +107,7 @@ private:
   bool open_ = false;
   std::vector<std::unique_ptr<Control>> controls_;
   std::vector<std::unique_ptr<Timer>> timers_;
-  std::map<std::string, std::function<bool()>> menuHandlers_;
+  MenuHandlers menuHandlers_;
   friend class WindowHost;
 };
 
