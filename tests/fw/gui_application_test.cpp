@@ -86,7 +86,7 @@ TEST_F(ApplicationTest, AnInstanceStartedOverADeadOnesSocketTakesTheNextLaunchsD
               std::vector<char*> argv = {name.data(), document.data(), nullptr};
               secondStatus = fw::RunApplication(
                   2, argv.data(), [] { journal.push_back("second start"); }, key());
-              const bool handedOver = QTest::qWaitFor([] { return journal.size() == 3; });
+              const bool handedOver = QTest::qWaitFor([] { return journal.size() == 3; }, 20000);
               EXPECT_TRUE(handedOver);
               closeAll();
             }),

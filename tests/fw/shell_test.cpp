@@ -140,7 +140,7 @@ TEST_F(ShellTest, EveryModeGivesTheOutputAndExitStatus) {
       settle(100);
     EXPECT_EQ(mode == 2 ? shell.completedEvents + shell.dataEvents : 0, 0) << "raised without Poll";
     ASSERT_TRUE(finish(shell));
-    EXPECT_LT(Clock::now() - started, 1200ms);
+    EXPECT_LT(Clock::now() - started, 5s); // far short of the sleep it ends
     EXPECT_GE(Clock::now() - started, std::chrono::milliseconds(timeOut));
     if (mode == 0)
       shell.text = shell.ReadAll();
