@@ -2,19 +2,17 @@
 // height range at each redraw, and each calendar day asks the found periods
 // whether one starts on it (a scan of all periods per day).
 
+#include "WindowBenchMain.h"
 #include "app/MenuBar1.h"
 #include "charts/MonthCalendar.h"
 #include "charts/TideGraph.h"
 #include "engine/TimeAndTide.h"
 #include "fw/Date.h"
-#include "fw/gui/Application.h"
 #include "fw/gui/Controls.h"
 #include "fw/gui/Graphics.h"
 #include "window/Halvorn.h"
 
-#include <QApplication>
 #include <QImage>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdlib>
@@ -104,16 +102,5 @@ BENCHMARK(BM_HalvornRedraw)
 } // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv); // text drawing needs the font machinery
-  // A main window reads and writes its preferences: keep them out of the real home.
-  QTemporaryDir home;
-  setenv("HOME", home.path().toUtf8().constData(), 1);
-  setenv("XDG_CONFIG_HOME", home.path().toUtf8().constData(), 1);
-  fw::Application application;
-  application.SetMenuBar(&MenuBar1::shared());
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return runWindowBenchmarks(argc, argv);
 }

@@ -4,16 +4,14 @@
 // publication, the longest single handler run on the way (the click, each
 // poll, each canvas paint): the event loop is blocked for that long.
 
+#include "WindowBenchMain.h"
 #include "app/MenuBar1.h"
 #include "engine/TimeAndTide.h"
 #include "engine/ToolPaths.h"
-#include "fw/gui/Application.h"
 #include "fw/gui/Controls.h"
 #include "window/Halvorn.h"
 
-#include <QApplication>
 #include <QEventLoop>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -117,16 +115,5 @@ BENCHMARK(BM_YearSearchClickToPublication)
 } // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  // A main window reads and writes its preferences: keep them out of the real home.
-  QTemporaryDir home;
-  setenv("HOME", home.path().toUtf8().constData(), 1);
-  setenv("XDG_CONFIG_HOME", home.path().toUtf8().constData(), 1);
-  fw::Application application;
-  application.SetMenuBar(&MenuBar1::shared());
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return runWindowBenchmarks(argc, argv);
 }

@@ -9,6 +9,7 @@
 #include "fw/Yield.h"
 #include "fw/gui/Controls.h"
 #include "window/Halvorn.h"
+#include "window/StatusTexts.h"
 
 #include <memory>
 #include <string>
@@ -19,8 +20,6 @@ constexpr const char* kReturnKey = "\r";
 constexpr int kRowNameCharacters = 52;
 constexpr const char* kMatchesSuffix = " matches found";
 constexpr const char* kSelectedPrefix = "Selected: ";
-constexpr const char* kNoDatabaseMessage =
-    "Cannot find tides, cannot find a version of the harmonics database";
 
 void showAtOnce(fw::StaticText* status, const std::string& message) {
   status->SetText(message);
@@ -34,7 +33,7 @@ void Halvorn::GetLocations() {
   std::optional<fw::FolderItem> folder = database ? database->Parent() : std::nullopt;
   if (!folder) {
     // Without this the picker would stay disabled with no word of why.
-    Status()->SetText(kNoDatabaseMessage);
+    Status()->SetText(kNoDatabaseStatus);
     return;
   }
   GetLocationsShell()->GetLocations(*folder);

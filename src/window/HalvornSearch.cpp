@@ -15,6 +15,7 @@
 #include "fw/gui/Controls.h"
 #include "fw/gui/Dialogs.h"
 #include "window/Halvorn.h"
+#include "window/StatusTexts.h"
 
 #include <array>
 #include <cstdint>
@@ -38,8 +39,6 @@ constexpr std::int32_t kLastMinute = 59;
 constexpr int kHalfOfDaySuffixLength = 2;
 
 constexpr const char* kNoToolStatus = "Cannot find tides, cannot find a version of tide/xtide";
-constexpr const char* kNoDatabaseStatus =
-    "Cannot find tides, cannot find a version of the harmonics database";
 constexpr const char* kScanningStatus = "Scanning tides";
 constexpr const char* kBadStartDate = "Invalid start date";
 constexpr const char* kBadEndDate = "Invalid end date";
