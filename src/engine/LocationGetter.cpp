@@ -28,38 +28,8 @@ const std::string parsingStartedMessage = "Parsing location list started";
 const std::string parsedSuffix = " locations parsed";
 const std::string foundSuffix = " locations found";
 
-bool isContinuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-std::size_t utf8SequenceLength(char lead) {
-  const auto byte = static_cast<unsigned char>(lead);
-  if (byte >= 0xF0) {
-    return 4;
-  }
-  if (byte >= 0xE0) {
-    return 3;
-  }
-  return byte >= 0xC0 ? 2 : 1;
-}
-
-// The first maxBytes bytes, less a character that the cut would split. Bytes
-// that are no valid UTF-8 are cut where they fall.
-std::string_view leftWholeCharacters(std::string_view line, std::size_t maxBytes) {
-  if (line.size() <= maxBytes) {
-    return line;
-  }
-  std::size_t start = maxBytes;
-  while (start > 0 && maxBytes - start < 3 && isContinuationByte(line[start])) {
-    --start;
-  }
-  const bool splitsCharacter =
-      start < maxBytes && utf8SequenceLength(line[start]) > maxBytes - start;
-  return line.substr(0, splitsCharacter ? start : maxBytes);
-}
-
 std::string nameOf(std::string_view line) {
-  return fw::Trim(leftWholeCharacters(line, nameBytes));
+  return fw::Trim(fw::leftWholeCharacters(line, nameBytes));
 }
 
 // Only a folder that no one else can write to may hold the output: another

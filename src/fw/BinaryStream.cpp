@@ -1,5 +1,7 @@
 #include "fw/BinaryStream.h"
 
+#include "fw/Text.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,24 +16,7 @@ namespace {
 
 constexpr std::size_t kLongBytes = 4;
 constexpr std::size_t kLongestPString = 255;
-// A UTF-8 character has at most three continuation bytes.
-constexpr std::size_t kMostContinuationBytes = 3;
 constexpr std::size_t kBufferBytes = 64 * 1024;
-
-bool isContinuation(char byte) {
-  return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
-}
-
-// The longest prefix within kLongestPString bytes that ends on a character
-// boundary, so that a cut never leaves half a character behind.
-std::size_t pstringLength(std::string_view text) {
-  if (text.size() <= kLongestPString)
-    return text.size();
-  std::size_t cut = kLongestPString;
-  for (std::size_t back = 0; back < kMostContinuationBytes && isContinuation(text[cut]); ++back)
-    --cut;
-  return isContinuation(text[cut]) ? kLongestPString : cut;
-}
 
 bool writeAll(int fd, const char* from, std::size_t count) {
   while (count > 0) {
@@ -248,7 +233,8 @@ std::string BinaryStream::ReadPString() {
 }
 
 void BinaryStream::WritePString(std::string_view text) {
-  const std::size_t length = pstringLength(text);
+  // A cut never leaves half a character behind.
+  const std::size_t length = leftWholeCharacters(text, kLongestPString).size();
   const char lengthByte = static_cast<char>(length);
   if (closed_ || !writeBytes(&lengthByte, 1) || !writeBytes(text.data(), length))
     writeError_ = true;

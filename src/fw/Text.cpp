@@ -289,6 +289,15 @@ std::string Format(double value, std::string_view pattern) {
   return (rounded < 0 && !allZero) ? "-" + digits : digits;
 }
 
+std::string_view leftWholeCharacters(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes)
+    return text;
+  std::size_t end = 0;
+  for (std::size_t next = 0; (next = end + decodeAt(text, end).length) <= maxBytes;)
+    end = next;
+  return text.substr(0, end);
+}
+
 int Len(std::string_view text) {
   int count = 0;
   for (std::size_t pos = 0; pos < text.size(); pos += decodeAt(text, pos).length)

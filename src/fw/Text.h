@@ -34,6 +34,10 @@ std::string MidB(std::string_view text, int start, int count);
 int InStrB(std::string_view text, std::string_view find);
 int InStrB(int start, std::string_view text, std::string_view find);
 
+// The longest start of the text within maxBytes bytes that splits no character;
+// bytes that are not well-formed UTF-8 are cut where they fall.
+std::string_view leftWholeCharacters(std::string_view text, std::size_t maxBytes);
+
 std::string Trim(std::string_view text);
 std::string Lowercase(std::string_view text);
 bool TextEquals(std::string_view a, std::string_view b);
