@@ -32,14 +32,6 @@ std::string nameOf(std::string_view line) {
   return fw::Trim(fw::leftWholeCharacters(line, nameBytes));
 }
 
-// Only a folder that no one else can write to may hold the output: another
-// user could otherwise plant a link there that the redirection writes through.
-bool isPrivateFolder(const fw::FolderItem& folder) {
-  struct stat info {};
-  return ::stat(folder.AbsolutePath().c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-         info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
-}
-
 std::optional<fw::FolderItem> makeListingFolder(const fw::FolderItem& base) {
   std::string path = base.Child(listingFolderPattern).AbsolutePath();
   if (::mkdtemp(path.data()) == nullptr) {
@@ -145,7 +137,9 @@ std::optional<fw::FolderItem> LocationGetter::chooseOutputFile() {
   for (fw::SpecialFolderKind kind :
        {fw::SpecialFolderKind::Temporary, fw::SpecialFolderKind::Documents}) {
     const std::optional<fw::FolderItem> base = fw::FolderItem::SpecialFolder(kind);
-    if (base && base->CanBeShellWord() && isPrivateFolder(*base)) {
+    // Another user could plant a link in a folder that is not private for the
+    // redirection to write through.
+    if (base && base->CanBeShellWord() && base->IsPrivateFolder()) {
       listingFolder = makeListingFolder(*base);
       if (listingFolder) {
         return listingFolder->Child(outputFileName);

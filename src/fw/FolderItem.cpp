@@ -81,16 +81,13 @@ bool makeFolders(const std::string& path) {
   return isDirectory(path);
 }
 
-// Made if missing, and accepted only when it is a real folder of this user
-// that no one else can write to, so no one else can plant a file or link there.
+// Made if missing, and accepted only when it is private.
 std::optional<std::string> privateFolder(const std::string& path) {
   if (::mkdir(path.c_str(), kPrivateFolderMode) == 0)
     ::chmod(path.c_str(), kPrivateFolderMode); // whatever the umask took away
   else if (errno != EEXIST)
     return std::nullopt;
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() ||
-      (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+  if (!FolderItem(path).IsPrivateFolder())
     return std::nullopt;
   return path;
 }
@@ -207,6 +204,12 @@ bool FolderItem::Exists() const {
 
 bool FolderItem::Directory() const {
   return isDirectory(path_);
+}
+
+bool FolderItem::IsPrivateFolder() const {
+  struct stat info {};
+  return ::lstat(path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+         info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 std::string FolderItem::Name() const {
