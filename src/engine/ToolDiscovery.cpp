@@ -6,9 +6,6 @@
 namespace {
 
 constexpr std::array<std::string_view, 2> bundleNames = {"Halvorn.debug.app", "Halvorn.app"};
-constexpr std::string_view toolName = "tide";
-constexpr std::string_view binaryDatabaseName = "harmonics.tcd";
-constexpr std::string_view textDatabaseName = "harmonics.txt";
 
 bool isFolder(const fw::FolderItem& item) {
   return item.Exists() && item.Directory();
@@ -20,7 +17,8 @@ bool holdsDatabase(const fw::FolderItem& resources) {
 
 TideAndHarmonics pathsIn(const fw::FolderItem& resources) {
   const fw::FolderItem binary = resources.Child(binaryDatabaseName);
-  return {resources.Child(toolName), binary.Exists() ? binary : resources.Child(textDatabaseName)};
+  return {resources.Child(tideToolName),
+          binary.Exists() ? binary : resources.Child(textDatabaseName)};
 }
 
 } // namespace
@@ -34,7 +32,8 @@ std::optional<fw::FolderItem> TryForTideAndHarmonics(const std::optional<fw::Fol
     return std::nullopt;
   }
   const fw::FolderItem resources = contents.Child("Resources");
-  if (!isFolder(resources) || !resources.Child(toolName).Exists() || !holdsDatabase(resources)) {
+  if (!isFolder(resources) || !resources.Child(tideToolName).Exists() ||
+      !holdsDatabase(resources)) {
     return std::nullopt;
   }
   return resources;

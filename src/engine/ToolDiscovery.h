@@ -9,6 +9,12 @@
 #include "fw/FolderItem.h"
 
 #include <optional>
+#include <string_view>
+
+// The names the predictor and its databases go by in the folder that holds them.
+inline constexpr std::string_view tideToolName = "tide";
+inline constexpr std::string_view binaryDatabaseName = "harmonics.tcd";
+inline constexpr std::string_view textDatabaseName = "harmonics.txt";
 
 // Both set (from one Resources folder) or both empty.
 struct TideAndHarmonics {

@@ -5,6 +5,7 @@
 // The preferences file holds three length-prefixed strings: the place, the
 // tool's absolute path, the database's absolute path.
 
+#include "engine/ToolDiscovery.h"
 #include "engine/ToolPaths.h"
 #include "fw/BinaryStream.h"
 #include "fw/Date.h"
@@ -23,9 +24,6 @@ constexpr const char* kPreferencesType = "prefs";
 constexpr double kSearchSpanSeconds = 604800; // a week
 constexpr std::size_t kLongestStoredText = 255;
 
-constexpr const char* kTideName = "tide";
-constexpr const char* kCompiledDatabaseName = "harmonics.tcd";
-constexpr const char* kTextDatabaseName = "harmonics.txt";
 constexpr const char* kSelectedPrefix = "Selected: ";
 constexpr const char* kNoToolMessage = "Could not find the tide tool in ";
 constexpr const char* kNoDatabaseMessage = "Could not find the harmonics.tcd/txt file in ";
@@ -63,15 +61,15 @@ void fillFromRemembered(std::optional<fw::FolderItem>& reference, const std::str
 void takeDefaultsFromDefaultFolder() {
   ToolPaths& paths = toolPaths();
   if (!paths.tidePath) {
-    paths.tidePath = fw::FolderItem::GetFolderItem(kTideName);
+    paths.tidePath = fw::FolderItem::GetFolderItem(tideToolName);
     if (!paths.tidePath->Exists())
       paths.tidePath.reset();
   }
   if (!paths.hfilepath) {
-    paths.hfilepath = fw::FolderItem::GetFolderItem(kCompiledDatabaseName);
+    paths.hfilepath = fw::FolderItem::GetFolderItem(binaryDatabaseName);
     // A missing database is kept as a reference so the place list reports it.
     if (!paths.hfilepath->Exists())
-      paths.hfilepath = fw::FolderItem::GetFolderItem(kTextDatabaseName);
+      paths.hfilepath = fw::FolderItem::GetFolderItem(textDatabaseName);
   }
 }
 
@@ -156,15 +154,15 @@ void Halvorn::SetToolPath() {
   if (!folder)
     return;
   ToolPaths& paths = toolPaths();
-  const fw::FolderItem tide = folder->Child(kTideName);
+  const fw::FolderItem tide = folder->Child(tideToolName);
   if (!tide.Exists()) {
     fw::MsgBox(kNoToolMessage + folder->AbsolutePath());
     SavePreferences();
     return;
   }
   paths.tidePath = tide;
-  const fw::FolderItem compiled = folder->Child(kCompiledDatabaseName);
-  const fw::FolderItem text = folder->Child(kTextDatabaseName);
+  const fw::FolderItem compiled = folder->Child(binaryDatabaseName);
+  const fw::FolderItem text = folder->Child(textDatabaseName);
   if (compiled.Exists()) {
     paths.hfilepath = compiled;
   } else if (text.Exists()) {
