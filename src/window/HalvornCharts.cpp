@@ -60,15 +60,25 @@ std::string Halvorn::NameOfMonth(std::int32_t m) {
   return MonthCalendar::monthName(m);
 }
 
-void Halvorn::MonthDisplay_Paint(fw::Graphics& g) {
-  (void)g; // all drawing goes to the canvas's own Graphics
+// The charts draw on their canvases' own Graphics, so a paint only asks for a
+// redraw. A scroll bar moved by chart code (`updating`) redraws nothing: that
+// code draws once it has set the bar.
+void Halvorn::MonthDisplay_Paint(fw::Graphics&) {
   RedrawMonths();
 }
 
+void Halvorn::Plot_Paint(fw::Graphics&) {
+  RedrawGraph();
+}
+
 void Halvorn::ScrollMonth_ValueChanged() {
-  if (updating)
-    return;
-  RedrawMonths();
+  if (!updating)
+    RedrawMonths();
+}
+
+void Halvorn::ScrollPlot_ValueChanged() {
+  if (!updating)
+    RedrawGraph();
 }
 
 void Halvorn::RedrawGraph() {
@@ -97,17 +107,6 @@ void Halvorn::UpdatePlot() {
   updating = true;
   ScrollPlot()->SetValue(0);
   updating = false;
-  RedrawGraph();
-}
-
-void Halvorn::Plot_Paint(fw::Graphics& g) {
-  (void)g; // all drawing goes to the canvas's own Graphics
-  RedrawGraph();
-}
-
-void Halvorn::ScrollPlot_ValueChanged() {
-  if (updating)
-    return;
   RedrawGraph();
 }
 
