@@ -29,7 +29,7 @@ bool clipboardHasText() {
   return data && data->hasText();
 }
 
-const std::array<EditCommand, 6> commands = {{
+const std::array<EditCommand, 5> commands = {{
     {"EditUndo", [](const QLineEdit& f) { return canChange(f) && f.isUndoAvailable(); },
      [](QLineEdit& f) { f.undo(); }},
     {"EditCut",
@@ -41,8 +41,6 @@ const std::array<EditCommand, 6> commands = {{
      [](QLineEdit& f) { f.paste(); }},
     {"EditClear", [](const QLineEdit& f) { return canChange(f) && f.hasSelectedText(); },
      [](QLineEdit& f) { f.del(); }},
-    {"EditSelectAll", [](const QLineEdit& f) { return !f.text().isEmpty(); },
-     [](QLineEdit& f) { f.selectAll(); }},
 }};
 
 const EditCommand* commandNamed(const std::string& itemName) {

@@ -41,8 +41,4 @@ MenuItem* MenuItem::Find(const std::string& name) {
   return nullptr;
 }
 
-std::unique_ptr<MenuItem> separator() {
-  return std::make_unique<MenuItem>(std::string{}, "-");
-}
-
 } // namespace fw

@@ -50,6 +50,4 @@ public:
   explicit MenuBar(std::string name) : MenuItem(std::move(name), {}) {}
 };
 
-std::unique_ptr<MenuItem> separator();
-
 } // namespace fw
