@@ -178,32 +178,6 @@ template <typename Number> std::string shortestText(Number value) {
   return std::string(buffer, result.ptr);
 }
 
-// Beyond this a double has no more decimals to show.
-constexpr int kMostFractionDigits = 20;
-
-struct NumberPattern {
-  int minIntegerDigits = 0;
-  int minFractionDigits = 0;
-  int maxFractionDigits = 0;
-};
-
-NumberPattern parsePattern(std::string_view pattern) {
-  NumberPattern parsed;
-  const std::size_t point = pattern.find('.');
-  const std::string_view integerPart = pattern.substr(0, point);
-  parsed.minIntegerDigits =
-      static_cast<int>(std::count(integerPart.begin(), integerPart.end(), '0'));
-  if (point != std::string_view::npos) {
-    const std::string_view fraction = pattern.substr(point + 1);
-    parsed.minFractionDigits = static_cast<int>(std::count(fraction.begin(), fraction.end(), '0'));
-    parsed.maxFractionDigits = parsed.minFractionDigits +
-                               static_cast<int>(std::count(fraction.begin(), fraction.end(), '#'));
-    parsed.maxFractionDigits = std::min(parsed.maxFractionDigits, kMostFractionDigits);
-    parsed.minFractionDigits = std::min(parsed.minFractionDigits, kMostFractionDigits);
-  }
-  return parsed;
-}
-
 } // namespace
 
 double Val(std::string_view text) {
@@ -259,34 +233,19 @@ std::string Str(long long value) {
 std::string Format(double value, std::string_view pattern) {
   if (!std::isfinite(value))
     return Str(value);
-  const NumberPattern parsed = parsePattern(pattern);
   // Halves round away from zero, as people expect of a displayed number.
-  const double scale = std::pow(10.0, parsed.maxFractionDigits);
-  const double rounded = std::round(value * scale) / scale;
+  const double rounded = std::round(value);
   char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::abs(rounded),
-                                    std::chars_format::fixed, parsed.maxFractionDigits);
-  if (!std::isfinite(rounded) || result.ec != std::errc())
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, std::abs(rounded), std::chars_format::fixed, 0);
+  if (result.ec != std::errc())
     return Str(value);
   std::string digits(buffer, result.ptr);
-  std::size_t point = digits.find('.');
-  if (point != std::string::npos) {
-    std::size_t keep = digits.size();
-    while (keep > point + 1 + static_cast<std::size_t>(parsed.minFractionDigits) &&
-           digits[keep - 1] == '0')
-      --keep;
-    if (keep == point + 1)
-      keep = point;
-    digits.resize(keep);
-  } else {
-    point = digits.size();
-  }
-  if (point == 1 && digits[0] == '0' && parsed.minIntegerDigits == 0 && digits.size() > 1)
-    digits.erase(0, 1), point = 0;
-  if (static_cast<int>(point) < parsed.minIntegerDigits)
-    digits.insert(0, static_cast<std::size_t>(parsed.minIntegerDigits) - point, '0');
-  const bool allZero = digits.find_first_of("123456789") == std::string::npos;
-  return (rounded < 0 && !allZero) ? "-" + digits : digits;
+  const auto leastDigits =
+      static_cast<std::size_t>(std::count(pattern.begin(), pattern.end(), '0'));
+  if (digits.size() < leastDigits)
+    digits.insert(0, leastDigits - digits.size(), '0');
+  return rounded < 0 ? "-" + digits : digits;
 }
 
 std::string_view leftWholeCharacters(std::string_view text, std::size_t maxBytes) {

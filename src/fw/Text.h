@@ -16,6 +16,8 @@ std::string Str(double value);
 std::string Str(float value);
 std::string Str(int value);
 std::string Str(long long value);
+// The value rounded to a whole number, with zeros in front to at least as many
+// digits as the pattern has "0"s ("00" gives "05").
 std::string Format(double value, std::string_view pattern);
 
 int Len(std::string_view text);

@@ -38,7 +38,7 @@ TEST(Text, Str_GivesTheShortestTextThatReadsBack) {
 TEST(Text, Format_PadsWithZeros) {
   const std::tuple<double, const char*, const char*> cases[] = {
       {2026, "0000", "2026"}, {5, "00", "05"},   {123, "00", "123"}, {-5, "00", "-05"},
-      {2.5, "0", "3"},        {-2.5, "0", "-3"}, {-0.2, "00", "00"}, {3.14159, "0.00", "3.14"},
+      {2.5, "0", "3"},        {-2.5, "0", "-3"}, {-0.2, "00", "00"},
   };
   for (const auto& [value, pattern, text] : cases)
     EXPECT_EQ(Format(value, pattern), text) << value << " " << pattern;
