@@ -87,7 +87,11 @@ std::optional<std::string> privateFolder(const std::string& path) {
     ::chmod(path.c_str(), kPrivateFolderMode); // whatever the umask took away
   else if (errno != EEXIST)
     return std::nullopt;
-  if (!FolderItem(path).IsPrivateFolder())
+  // It is made in a folder others can write to: a link planted there could
+  // lead to a private folder of this user's that is not ours to fill.
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) != 0 || S_ISLNK(link.st_mode) ||
+      !FolderItem(path).IsPrivateFolder())
     return std::nullopt;
   return path;
 }
@@ -208,8 +212,8 @@ bool FolderItem::Directory() const {
 
 bool FolderItem::IsPrivateFolder() const {
   struct stat info {};
-  return ::lstat(path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-         info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  return ::stat(path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+         (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 std::string FolderItem::Name() const {

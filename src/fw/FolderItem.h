@@ -28,8 +28,8 @@ public:
   std::optional<FolderItem> Parent() const; // nullopt for "/"
   bool Exists() const;
   bool Directory() const;
-  // A real folder, not a link, of this user that no one else can write to, so
-  // that no one else can plant a file or link in it.
+  // A folder of this user's that no one else can write to, so that no one
+  // else can plant a file or link in it.
   bool IsPrivateFolder() const;
   std::string Name() const;
   const std::string& AbsolutePath() const { return path_; }
