@@ -94,8 +94,11 @@ std::string TideGraph::dateLabel(const fw::Date& day, YearDigits year) {
 }
 
 void TideGraph::drawField() {
+  // All of the canvas, though the frame leaves out its last column and row: the
+  // curve, the threshold lines and the day lines reach them, and a scrolled
+  // redraw must not keep what the earlier view left there.
   g_.ForeColor = white;
-  g_.FillRect(0, 0, g_.Width() - 1, g_.Height() - 1);
+  g_.FillRect(0, 0, g_.Width(), g_.Height());
 }
 
 void TideGraph::drawFrame() {

@@ -15,6 +15,7 @@ constexpr std::int32_t highestNonDataYear = 1000;
 constexpr std::int32_t secondsPerHour = 3600;
 constexpr std::int32_t secondsPerMinute = 60;
 constexpr std::int32_t hoursPerHalfDay = 12;
+constexpr double sampleStep = 900; // seconds between the samples of a search
 
 // Columns of a sample line, 1-based.
 constexpr int yearColumn = 1, yearWidth = 4;
@@ -161,7 +162,10 @@ void GetTidesShell::FilterData(const std::string& line) {
   if (useit && !lastuseit) {
     startwhen->SetTotalSeconds(when);
     startheight = h;
-  } else if (!useit && lastuseit) {
+    periodSamples_ = 1;
+  } else if (useit) {
+    ++periodSamples_;
+  } else if (lastuseit) {
     closePeriod();
   }
   lastuseit = useit;
@@ -193,7 +197,9 @@ void GetTidesShell::closePeriod() {
   // daylight-saving change skips or repeats local times.
   endwhen->SetTotalSeconds(lastSampleTime_);
   endheight = lastHeight;
-  const float length = toSingle(endwhen->TotalSeconds() - startwhen->TotalSeconds());
+  // The length counts the samples, not the clock: a night that repeats or skips
+  // an hour of local time lasts what its samples last.
+  const float length = toSingle(sampleStep * (periodSamples_ - 1));
   if (minlength == 0 || length >= static_cast<float>(minlength)) {
     if (reportBox != nullptr) {
       reportBox->AddRow(resultRow());

@@ -78,5 +78,6 @@ private:
   void closePeriod();
   std::string resultRow() const;
 
-  double lastSampleTime_ = 0; // time of the previous sample: the end of a closing period
+  double lastSampleTime_ = 0;      // time of the previous sample: the end of a closing period
+  std::int32_t periodSamples_ = 0; // samples of the open period
 };

@@ -29,14 +29,19 @@ void Halvorn::DisplayCalendar() {
     WhichMonth()->SetText("");
     return;
   }
+  int count = 1;
   if (lastfound->ntimesandtides <= 0) {
+    // Back to the empty calendar, so that no repaint brings back a month of the
+    // earlier search under this caption.
     WhichMonth()->SetText("No tides found");
-    return;
+    firstmonth.reset();
+    lastmonth.reset();
+  } else {
+    const auto last = static_cast<std::size_t>(lastfound->ntimesandtides - 1);
+    firstmonth = fw::Date::FromTotalSeconds(lastfound->times[0]);
+    lastmonth = fw::Date::FromTotalSeconds(lastfound->times[last]);
+    count = MonthCalendar::monthCount(*firstmonth, *lastmonth);
   }
-  const auto last = static_cast<std::size_t>(lastfound->ntimesandtides - 1);
-  firstmonth = fw::Date::FromTotalSeconds(lastfound->times[0]);
-  lastmonth = fw::Date::FromTotalSeconds(lastfound->times[last]);
-  const int count = MonthCalendar::monthCount(*firstmonth, *lastmonth);
 
   updating = true;
   ScrollMonth()->SetValue(0);

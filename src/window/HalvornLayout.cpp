@@ -104,6 +104,7 @@ void Halvorn::Layout() {
     SetMenuBar(app->GetMenuBar());
   SetTitle(kTitle);
   SetSize(kWindowWidth, kWindowHeight, false);
+  SetTitleBarButtons(false, false); // a window of one fixed size: close only
 }
 
 void Halvorn::CreateControls() {

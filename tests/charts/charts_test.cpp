@@ -82,7 +82,7 @@ struct Graph {
   TideGraph graph;
   explicit Graph(TideGraph::Style style, int w = 542, int h = 149)
       : img(w, h, QImage::Format_RGB32), graph(g, style) {
-    img.fill(Qt::black); // the field leaves its last row and column as they were
+    img.fill(Qt::black); // whatever was there: a redraw clears all of it
   }
   Graph& draw(const TimeAndTide& s, TideGraph::Levels levels = {}, int firstDay = 0) {
     graph.draw(s, TideGraph::heightRange(s), levels, firstDay);
@@ -262,6 +262,34 @@ TEST_F(ChartsTest, GraphScrollsByDayAndReadsTheThresholdsAtEveryRedraw) {
   w->ScrollPlot()->SetValue(1);
   EXPECT_TRUE(firstLabelIs(w->Plot(), "3/8/09"));
   EXPECT_EQ(greenRows(w->Plot()->image()).size(), 2u);
+}
+
+// The curve, the day lines and the labels reach the canvas's last column and row.
+TEST_F(ChartsTest, ScrollingOrANewSearchLeavesNothingOfTheEarlierGraph) {
+  w->TideLower()->SetText("");
+  const auto s = series(676);
+  w->lastcollection = s;
+  w->UpdatePlot();
+  w->ScrollPlot()->SetValue(1);
+  EXPECT_TRUE(w->Plot()->image() == Graph(mainStyle).draw(*s, {}, 1).img);
+  w->lastcollection = nullptr; // a new search runs
+  w->RedrawGraph();
+  Graph fresh(mainStyle);
+  fresh.graph.drawEmpty();
+  EXPECT_TRUE(w->Plot()->image() == fresh.img);
+}
+
+TEST_F(ChartsTest, ASearchWithoutPeriodsEmptiesTheCalendarUntilOneFindsSome) {
+  w->lastfound = periodsOn({fw::Date::FromFields(2026, 11, 10), fw::Date::FromFields(2027, 1, 5)});
+  w->DisplayCalendar();
+  w->lastfound = std::make_shared<TimeAndTide>();
+  w->DisplayCalendar();
+  Halvorn* fresh = open();
+  fresh->RedrawMonths();
+  for (int repaint = 0; repaint < 2; ++repaint, w->MonthDisplay()->Refresh()) {
+    EXPECT_TRUE(w->MonthDisplay()->image() == fresh->MonthDisplay()->image()) << repaint;
+    EXPECT_EQ(w->WhichMonth()->Text(), "No tides found");
+  }
 }
 
 TEST_F(ChartsTest, GraphWindowsAreIndependentSnapshotsOfASearchWithSamples) {

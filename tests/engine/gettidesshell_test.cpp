@@ -1,3 +1,4 @@
+#include "../predictor/TideRun.h"
 #include "engine/GetTidesShell.h"
 #include "fw/Date.h"
 #include "fw/RowList.h"
@@ -112,17 +113,18 @@ TEST(FilterData, HeightConditionsAreInclusiveAndComparedAsSingle) {
 }
 
 TEST(FilterData, PeriodsEndAtTheirLastMatchingSample) {
-  // minlength, stime, etime, "minutes:height ..." searched above 5, (start minute, length)s
+  // minlength, stime, etime, "minutes:height ..." searched above 5, (start minute, length)s;
+  // a height holds every 15 minutes until the next one listed.
   const std::tuple<int, int, int, const char*, std::vector<std::pair<int, float>>> cases[] = {
       {0, 0, 0, "1410:4 1425:5.25 1440:6 1455:5 1470:4.75", {{1425, 1800}}}, // across midnight
-      {0, 0, 0, "1155:5.75 1335:5.5 1350:1.1", {{1155, 10800}}},             // across a gap
+      {0, 0, 0, "1155:5.75 1335:5.5 1350:1.1", {{1155, 10800}}},
       {0, 0, 0, "360:4 375:5.5 390:4", {{375, 0}}},
       {1, 0, 0, "360:4 375:5.5 390:4", {}},
-      {3600, 0, 0, "360:6 420:6 435:1 480:6 539:6 540:1", {{360, 3600}}},
+      {3600, 0, 0, "360:6 435:1 480:6 540:1", {{360, 3600}}},
       {0, 0, 0, "360:6 375:1 390:6 405:7", {{360, 0}}}, // the open one at the end is not reported
-      {0, 21600, 25200, "330:6 360:6 390:6 420:6 450:6 465:1", {{360, 3600}}},
-      {0, 25200, 21600, "330:6 360:6 390:6 420:6 450:6 465:1", {{360, 3600}}},
-      {0, 21600, 21600, "330:6 360:6 390:6 420:6 450:6 465:1", {{330, 7200}}},
+      {0, 21600, 25200, "330:6 465:1", {{360, 3600}}},
+      {0, 25200, 21600, "330:6 465:1", {{360, 3600}}},
+      {0, 21600, 21600, "330:6 465:1", {{330, 7200}}},
   };
   for (const auto& [minlength, stime, etime, text, expected] : cases) {
     SCOPED_TRACE(testing::Message() << stime << "-" << etime << " " << text);
@@ -130,11 +132,14 @@ TEST(FilterData, PeriodsEndAtTheirLastMatchingSample) {
     s.shell.stime = stime;
     s.shell.etime = etime;
     std::istringstream samples(text);
-    int minutes = 0;
-    double height = 0;
-    for (char colon = 0; samples >> minutes >> colon >> height;) {
-      s.feed({sample(minutes, height)});
+    int minutes = 0, at = -1;
+    double height = 0, held = 0;
+    for (char colon = 0; samples >> minutes >> colon >> height; at = minutes, held = height) {
+      for (int m = at; at >= 0 && m < minutes; m += 15) {
+        s.feed({sample(m, held)});
+      }
     }
+    s.feed({sample(at, held)});
     s.feed({"Done."});
     s.shell.Finish();
     std::vector<std::pair<int, float>> found;
@@ -144,6 +149,24 @@ TEST(FilterData, PeriodsEndAtTheirLastMatchingSample) {
     }
     EXPECT_EQ(found, expected);
     EXPECT_EQ(s.rows.size(), found.size());
+  }
+}
+
+TEST(FilterData, APeriodLastsItsSamplesAcrossADaylightSavingChange) {
+  // Seattle's nights of the change, every sample from midnight to 3:00 (fall
+  // back: 4 real hours) or to 4:00 (spring forward: 3 real hours) of the clock.
+  const std::tuple<const char*, int, int, float> cases[] = {
+      {"2026-11-01", 3 * 3600, 4 * 3600, 4 * 3600},
+      {"2026-03-08", 4 * 3600, 3 * 3600, 3 * 3600},
+  };
+  for (const auto& [day, etime, minlength, length] : cases) {
+    const auto night = tidetest::predict(tidetest::seattle, std::string(day) + " 00:00",
+                                         std::string(day) + " 06:00");
+    Search s("between", -100, 100, minlength);
+    s.shell.etime = etime;
+    s.feed(tidetest::lines(night.out));
+    EXPECT_EQ(s.shell.foundTides->ntimesandtides, 1) << day;
+    EXPECT_EQ(s.shell.foundTides->tides[0], length) << day;
   }
 }
 

@@ -1,4 +1,5 @@
 #include "HalvornWindowFixture.h"
+#include "charts/TideDisplay.h"
 
 #include <QMainWindow>
 #include <tuple>
@@ -89,6 +90,14 @@ TEST_F(LayoutTest, EveryControlStandsWhereTheLayoutPutsItInItsFirstState) {
 TEST_F(LayoutTest, TabsPopupsScrollBarsAndTimerStartAsTheLayoutSaysInEachWindowButTheMenuBar) {
   Halvorn *w = open(), *other = open();
   EXPECT_EQ(std::tuple(w->Title(), w->Width(), w->Height()), std::tuple("Halvorn", 600, 435));
+  const auto closeMinimizeMaximize = [](fw::Window* window) {
+    const Qt::WindowFlags flags = window->qwindow()->windowFlags();
+    return std::tuple(flags.testFlag(Qt::WindowCloseButtonHint),
+                      flags.testFlag(Qt::WindowMinimizeButtonHint),
+                      flags.testFlag(Qt::WindowMaximizeButtonHint));
+  };
+  EXPECT_EQ(closeMinimizeMaximize(w), std::tuple(true, false, false));
+  EXPECT_EQ(closeMinimizeMaximize(fw::Window::New<TideDisplay>()), std::tuple(true, true, true));
   EXPECT_EQ(rows(w->EarlyAMPM()), (std::vector<std::string>{"AM", "PM"}));
   EXPECT_EQ(w->Selector()->ListCount(), 0);
   fw::TabPanel* tabs = w->ResultDisplay();

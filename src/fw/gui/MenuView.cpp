@@ -88,6 +88,9 @@ void MenuView::addItems(QMenu* menu, MenuItem* parent) {
       action->setObjectName(QString::fromStdString(item->Name()));
       action->setShortcut(keySequenceOf(item->KeyboardShortcut()));
       action->setShortcutContext(Qt::WindowShortcut);
+      // A held chord runs its command once, not once per key repeat (a window
+      // or a search each time).
+      action->setAutoRepeat(false);
       QObject::connect(action, &QAction::triggered, action,
                        [model = model_, name = item->Name()] { choose(model, name); });
       actions_.emplace_back(action, item);

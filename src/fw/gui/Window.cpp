@@ -142,6 +142,20 @@ void Window::SetSize(int width, int height, bool resizable) {
   }
 }
 
+void Window::SetTitleBarButtons(bool minimize, bool maximize) {
+  if (!qwindow_)
+    return;
+  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  flags.setFlag(Qt::WindowMinimizeButtonHint, minimize);
+  flags.setFlag(Qt::WindowMaximizeButtonHint, maximize);
+  // New flags hide a shown window; it comes back as it was.
+  const bool shown = qwindow_->isVisible();
+  qwindow_->setWindowFlags(flags);
+  if (shown)
+    qwindow_->show();
+}
+
 int Window::Width() const {
   return content_ ? content_->width() : 0;
 }

@@ -46,6 +46,9 @@ public:
   MenuBar* GetMenuBar() const { return menuBar_; }
   void SetMenuBar(MenuBar* menuBar);
   void SetSize(int width, int height, bool resizable = false);
+  // The title bar's minimise and maximise buttons; a window has both until told
+  // otherwise, and always its close button.
+  void SetTitleBarButtons(bool minimize, bool maximize);
   int Width() const;
   int Height() const;
   void Show();
