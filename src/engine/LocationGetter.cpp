@@ -90,17 +90,15 @@ void LocationGetter::GetLocations(const fw::FolderItem& folder) {
     raiseHaveLocations();
     return;
   }
-  // "cd" failing would leave "./tide" to run from whatever folder we were
-  // started in, so a missing database folder fails here as the tool would.
-  if (!folder.Directory()) {
-    raiseError(toolFailedMessage);
-    raiseHaveLocations();
-    return;
-  }
   allText = "";
   Mode = 1;
-  Execute("cd " + folder.ShellPath() + "; export HFILE_PATH=./harmonics.tcd;./tide -l" +
-          folder.Child("harmonics.tcd").ShellPath() + " -ml >&" + outputFile->ShellPath());
+  // Nothing may run once cd has failed, or the "./tide" of whatever folder we
+  // were started in would list for us; the group's redirection still makes the
+  // file, so that failure reads as the tool's own. The path follows a plain
+  // ">": after ">&" bash would expand the word a second time.
+  Execute("{ cd " + folder.ShellPath() + " && export HFILE_PATH=./harmonics.tcd && ./tide -l" +
+          folder.Child("harmonics.tcd").ShellPath() + " -ml; } >" + outputFile->ShellPath() +
+          " 2>&1");
 }
 
 void LocationGetter::Event_DataAvailable() {

@@ -5,9 +5,11 @@
 #include "app/FileTypes.h"
 #include "app/Startup.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <set>
 
 namespace {
@@ -91,6 +93,25 @@ TEST_F(AppRunTest, EachDocumentGetsItsOwnWindowAlsoWhenASecondLaunchHandsItOver)
   });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(dialogs->messages(), std::vector<std::string>{"Invalid tide search file " + future});
+}
+
+// A logout, a kill or Ctrl+C ends the built Halvorn as Quit does: its place-list
+// folders go with it.
+TEST_F(AppRunTest, ASignalToEndQuitsAndLeavesNoTemporaryFolder) {
+  const QDir temporary(QString::fromStdString(pathOf("halvorn")));
+  const auto listingFolders = [&] {
+    return temporary.entryList({".halvorn-places-*"}, QDir::Dirs | QDir::Hidden);
+  };
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    SCOPED_TRACE(signal);
+    QProcess halvorn;
+    halvorn.start(HALVORN_BINARY_DIR "/Halvorn", {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !listingFolders().isEmpty(); }, 30000));
+    ::kill(static_cast<pid_t>(halvorn.processId()), signal);
+    EXPECT_TRUE(halvorn.waitForFinished(30000));
+    EXPECT_EQ(halvorn.exitStatus() == QProcess::NormalExit ? halvorn.exitCode() : -1, 0);
+    EXPECT_EQ(listingFolders(), QStringList{});
+  }
 }
 
 struct ProbeApp : App {

@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -138,13 +139,41 @@ TEST_F(LocationGetterTest, ListsNamesWithTheCommandsArgumentsAndEvents) {
   EXPECT_EQ(readFile(getter.output()).rfind("tide: reading database\n", 0), 0u); // stderr too
 }
 
+// Root enters any folder, so the test's folders are given to nobody and the
+// process becomes nobody until the end of the scope (the saved id lets it back).
+class AsNobody {
+public:
+  explicit AsNobody(const fs::path& tree) {
+    if (::geteuid() != 0)
+      return;
+    for (const auto& entry : fs::recursive_directory_iterator(tree)) {
+      EXPECT_EQ(::lchown(entry.path().c_str(), nobody, nobody), 0) << entry.path();
+    }
+    EXPECT_EQ(::chown(tree.c_str(), nobody, nobody), 0);
+    dropped = ::setresuid(nobody, nobody, 0) == 0;
+    EXPECT_TRUE(dropped);
+  }
+  ~AsNobody() {
+    if (dropped) {
+      EXPECT_EQ(::setresuid(0, 0, 0), 0);
+    }
+  }
+
+private:
+  static constexpr uid_t nobody = 65534;
+  bool dropped = false;
+};
+
 TEST_F(LocationGetterTest, FailuresKeepTheEarlierList) {
   writeFile(root / "no tool" / "harmonics.tcd", "");
   // A failed cd must not run a "tide" from the working folder.
   const fs::path workingFolder = toolFolder(root / "cwd", "touch ran\n" + listing);
   const fs::path previous = fs::current_path();
   fs::current_path(workingFolder);
+  const fs::path locked = toolFolder(root / "locked", listing);
+  fs::permissions(locked, fs::perms::none);
   const std::tuple<fs::path, Events, Names> steps[] = {
+      {locked, failed, {}},
       {toolFolder(root / "failing", listing + "exit 3\n"), failed, {}},
       {toolFolder(root / "good", listing), succeeded, listed},
       {root / "no tool", failed, listed},
@@ -159,13 +188,17 @@ TEST_F(LocationGetterTest, FailuresKeepTheEarlierList) {
        {"Progress: Parsing location list started", "Progress: 0 locations found", "HaveLocations"},
        {}},
   };
-  Getter getter;
-  for (const auto& [folder, events, names] : steps) {
-    SCOPED_TRACE(folder);
-    EXPECT_EQ(listIn(getter, folder), events);
-    EXPECT_EQ(getter.locations, names);
+  {
+    AsNobody unprivileged(root);
+    Getter getter;
+    for (const auto& [folder, events, names] : steps) {
+      SCOPED_TRACE(folder);
+      EXPECT_EQ(listIn(getter, folder), events);
+      EXPECT_EQ(getter.locations, names);
+    }
   }
   fs::current_path(previous);
+  fs::permissions(locked, fs::perms::owner_all);
   EXPECT_FALSE(fs::exists(workingFolder / "ran") || fs::exists(root / "two\nlines" / "ran"));
 }
 
@@ -186,6 +219,37 @@ TEST_F(LocationGetterTest, OutputGoesOnlyToAFolderNoOneElseCanWrite) {
   EXPECT_EQ(listIn(refused, folder), noFile);
   EXPECT_FALSE(refused.IsRunning() || fs::exists(folder / "ran"));
   EXPECT_EQ(readFile(root / "victim"), "precious");
+}
+
+// The output file's path comes from the user's environment; no word of it may
+// run, whichever of the three places it comes from.
+TEST_F(LocationGetterTest, NoWordOfTheOutputPathRuns) {
+  const fs::path folder = toolFolder(root / "good", listing);
+  // Each kind of character that the shell path escapes; user-dirs.dirs cannot hold a '"'.
+  const std::string hostile = "Lucy's \t$(touch $HOME/ran) `touch $HOME/ran` $HOME ${x} \\ !! "
+                              "*?[a]{b,c} ~#;&|<>() a=b^c é\x01\x7F";
+  const std::string quoted = "\"" + hostile + "\"";
+  writeFile(root / "runfile", "");
+  const std::pair<const char*, std::string> sources[] = {
+      {"XDG_RUNTIME_DIR", quoted}, {"TMPDIR", quoted}, {"user-dirs.dirs", hostile}};
+  for (const auto& [source, name] : sources) {
+    SCOPED_TRACE(source);
+    const fs::path base = root / source / name;
+    fs::create_directories(base);
+    fs::permissions(base, fs::perms::owner_all);
+    unsetenv("XDG_RUNTIME_DIR");
+    pin("TMPDIR", "runfile");
+    if (std::string_view(source) == "user-dirs.dirs")
+      writeFile(root / "home/.config/user-dirs.dirs",
+                "XDG_DOCUMENTS_DIR=\"" + base.string() + "\"\n");
+    else
+      setenv(source, base.c_str(), 1);
+    Getter getter;
+    EXPECT_EQ(listIn(getter, folder), succeeded);
+    EXPECT_EQ(getter.locations, listed);
+    EXPECT_EQ(getter.output().string().rfind(base.string(), 0), 0u);
+    EXPECT_FALSE(fs::exists(root / "home/ran"));
+  }
 }
 
 TEST_F(LocationGetterTest, GettersListingAtOnceKeepTheirOwnLists) {

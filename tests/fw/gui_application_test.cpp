@@ -1,10 +1,13 @@
 #include "RecordingDialogResponder.h"
 #include "fw/gui/Application.h"
 #include "fw/gui/Dialogs.h"
+#include "fw/gui/InstanceChannel.h"
 #include "fw/gui/QtDialogResponder.h"
 #include "fw/gui/Window.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -12,8 +15,10 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <vector>
@@ -103,6 +108,36 @@ TEST_F(ApplicationTest, AStartThatLeavesNoWindowDoesNotWaitForever) {
   startup = [this] { app = std::make_unique<Silent>(); };
   EXPECT_EQ(run(nullptr), 0);
   EXPECT_EQ(journal, (std::vector<std::string>{"Open", "New"}));
+}
+
+// Without a runtime folder the socket must not take the Temporary folder's
+// path, whichever of the two is made first.
+TEST(InstanceChannel, WithoutARuntimeFolderTheSocketKeepsClearOfTheTemporaryFolder) {
+  QTemporaryDir dir;
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), tmp = qgetenv("TMPDIR");
+  unsetenv("XDG_RUNTIME_DIR");
+  setenv("TMPDIR", dir.path().toLocal8Bit().constData(), 1);
+  const std::string key = "halvorn-" + std::to_string(::geteuid());
+  for (const bool folderFirst : {false, true}) {
+    SCOPED_TRACE(folderFirst ? "folder first" : "socket first");
+    QDir(dir.filePath(QString::fromStdString(key))).removeRecursively();
+    std::optional<fw::FolderItem> temporary;
+    if (folderFirst)
+      temporary = fw::FolderItem::SpecialFolder(fw::SpecialFolderKind::Temporary);
+    fw::InstanceChannel running(key);
+    QStringList received;
+    EXPECT_TRUE(running.listen([&](const QStringList& paths) { received = paths; }));
+    if (!folderFirst)
+      temporary = fw::FolderItem::SpecialFolder(fw::SpecialFolderKind::Temporary);
+    ASSERT_TRUE(temporary && temporary->Directory());
+    EXPECT_TRUE(fw::InstanceChannel(key).handOff({"/d/a.tides"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000));
+    struct stat folder {};
+    ASSERT_EQ(::stat(QFileInfo(running.socketName()).path().toLocal8Bit().constData(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 077, 0u); // only the user reaches the socket
+  }
+  for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", runtime}, {"TMPDIR", tmp}})
+    value.isNull() ? qunsetenv(name) : qputenv(name, value);
 }
 
 // ---- dialogs

@@ -8,7 +8,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <csignal>
+#include <iterator>
 #include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace fw {
 
@@ -42,6 +48,66 @@ void openDocuments(const QStringList& paths) {
 void deleteClosedWindows() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+int signalWriteEnd = -1;
+
+void noteSignal(int) {
+  const int saved = errno;
+  const char byte = 0;
+  (void)!::write(signalWriteEnd, &byte, 1);
+  errno = saved;
+}
+
+// A logout, a kill or Ctrl+C quits as the Quit command does, so windows save
+// and close, children end and the temporary folders go. The handler only
+// writes a byte; the quit itself runs from the event loop. A signal ignored
+// when we started (nohup) stays ignored.
+class QuitOnSignals {
+public:
+  QuitOnSignals() {
+    if (signalWriteEnd >= 0 ||
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends_) != 0)
+      return;
+    signalWriteEnd = ends_[0];
+    notifier_ = std::make_unique<QSocketNotifier>(ends_[1], QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+      char drained[16];
+      while (::read(ends_[1], drained, sizeof drained) > 0) {
+      }
+      if (Application* app = Application::Instance())
+        app->Quit();
+      else
+        endApplicationLoop();
+    });
+    struct sigaction action {};
+    action.sa_handler = noteSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+      ::sigaction(kSignals[i], nullptr, &previous_[i]);
+      if (previous_[i].sa_handler != SIG_IGN)
+        ::sigaction(kSignals[i], &action, nullptr);
+    }
+  }
+  ~QuitOnSignals() {
+    if (!notifier_)
+      return;
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+      ::sigaction(kSignals[i], &previous_[i], nullptr);
+    notifier_.reset();
+    signalWriteEnd = -1;
+    ::close(ends_[0]);
+    ::close(ends_[1]);
+  }
+  QuitOnSignals(const QuitOnSignals&) = delete;
+  QuitOnSignals& operator=(const QuitOnSignals&) = delete;
+
+private:
+  static constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+  struct sigaction previous_[std::size(kSignals)]{};
+  int ends_[2] = {-1, -1};
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
 
 } // namespace
 
@@ -97,6 +163,7 @@ int RunApplication(int argc, char** argv, const std::function<void()>& startup,
   if (channel.handOff(documents))
     return 0;
   channel.listen([](const QStringList& paths) { openDocuments(paths); });
+  const QuitOnSignals quitOnSignals;
 
   // Windows decide when the application ends, not Qt's own dialogs.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -1,5 +1,7 @@
 #include "fw/gui/InstanceChannel.h"
 
+#include "fw/FolderItem.h"
+
 #include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
@@ -27,7 +29,11 @@ QString resolveName(const std::string& key) {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime && *runtime && QFileInfo(QString::fromLocal8Bit(runtime)).isDir())
     return QDir(QString::fromLocal8Bit(runtime)).filePath(name);
-  return name;
+  // Else inside the private temporary folder: a bare name would be placed in
+  // the shared temporary folder, where it would take that folder's own path.
+  if (const auto temporary = FolderItem::SpecialFolder(SpecialFolderKind::Temporary))
+    return QString::fromStdString(temporary->Child(key + ".socket").AbsolutePath());
+  return {}; // nowhere only the user can reach: every launch runs on its own
 }
 
 } // namespace
@@ -40,6 +46,8 @@ InstanceChannel::~InstanceChannel() {
 }
 
 bool InstanceChannel::handOff(const QStringList& paths) const {
+  if (name_.isEmpty())
+    return false;
   QLocalSocket socket;
   socket.connectToServer(name_);
   if (!socket.waitForConnected(connectTimeoutMs))
@@ -58,6 +66,8 @@ bool InstanceChannel::handOff(const QStringList& paths) const {
 
 bool InstanceChannel::listen(std::function<void(const QStringList&)> received) {
   received_ = std::move(received);
+  if (name_.isEmpty())
+    return false;
   server_ = new QLocalServer(this);
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   if (!server_->listen(name_)) {

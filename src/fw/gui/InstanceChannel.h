@@ -15,7 +15,9 @@ class InstanceChannel : public QObject {
   Q_OBJECT
 public:
   // `key` names the socket: an absolute path, or a name placed in the user's
-  // runtime folder ($XDG_RUNTIME_DIR) when there is one.
+  // runtime folder ($XDG_RUNTIME_DIR) when there is one, else in the private
+  // Temporary folder. Without either there is no socket: handOff and listen
+  // fail.
   explicit InstanceChannel(const std::string& key);
   ~InstanceChannel() override;
 
