@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
