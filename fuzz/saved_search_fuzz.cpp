@@ -1,7 +1,8 @@
 // Reading a saved-search file of arbitrary bytes into a main window, through
-// the window's own ReadFromFile. A file that is not version 1 is refused with
-// one message and leaves the form and the window's file as they were; any
-// other is taken without a word, its place kept byte for byte.
+// the window's own ReadFromFile. A file that is not version 1, or that ends
+// before its last text does, is refused with one message and leaves the form
+// and the window's file as they were; any other is taken without a word, its
+// place kept byte for byte.
 
 #include "WindowFuzzHarness.h"
 #include "fw/gui/Controls.h"
@@ -17,6 +18,7 @@ namespace {
 
 constexpr std::size_t kVersionBytes = 4;
 constexpr std::uint32_t kVersion = 1;
+constexpr int kTexts = 10;
 
 [[noreturn]] void fail(const char* what) {
   std::fprintf(stderr, "saved search: %s\n", what);
@@ -30,6 +32,17 @@ std::uint32_t versionOf(std::string_view bytes) {
   for (std::size_t i = 0; i < kVersionBytes; ++i)
     value = (value << 8) | static_cast<std::uint8_t>(bytes[i]);
   return value;
+}
+
+// Every text's length byte and all the bytes it counts are there.
+bool holdsEveryText(std::string_view bytes) {
+  std::size_t at = kVersionBytes;
+  for (int text = 0; text < kTexts; ++text) {
+    if (at >= bytes.size())
+      return false;
+    at += 1 + static_cast<std::uint8_t>(bytes[at]);
+  }
+  return at <= bytes.size();
 }
 
 // What a refused file must leave as it was.
@@ -72,9 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   windowfuzz::settle();
 
   const std::vector<std::string> messages = h.dialogs->messages();
-  if (versionOf(bytes) != kVersion) {
+  if (versionOf(bytes) != kVersion || !holdsEveryText(bytes)) {
     if (messages != std::vector<std::string>{"Invalid tide search file " + file.AbsolutePath()})
-      fail("a file of another version was not refused with its message");
+      fail("a file of another version, or cut short, was not refused with its message");
     if (w.theFile)
       fail("a refused file became the window's file");
     if (formOf(w) != before)

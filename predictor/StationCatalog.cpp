@@ -5,11 +5,18 @@
 #include "predictor/Text.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <tuple>
 
 namespace tide {
 
 std::vector<std::string> StationCatalog::pathsFrom(std::string_view hfilePath) {
+  // A folder may have a colon in its name: a whole value that names a file is
+  // that file.
+  struct stat info {};
+  const std::string whole(hfilePath);
+  if (!whole.empty() && ::stat(whole.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    return {whole};
   std::vector<std::string> paths;
   std::size_t pos = 0;
   while (pos <= hfilePath.size()) {

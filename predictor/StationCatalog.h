@@ -17,7 +17,8 @@ class HarmonicsDatabase;
 
 class StationCatalog {
 public:
-  // HFILE_PATH: one path, or several separated by colons, read in order.
+  // HFILE_PATH: one path, or several separated by colons, read in order. A
+  // value that names an existing file as a whole is that one path.
   static std::vector<std::string> pathsFrom(std::string_view hfilePath);
 
   // Opens each database in turn; the last one stays open in `database`.

@@ -67,6 +67,19 @@ float toSingle(double value) {
   return static_cast<float>(value);
 }
 
+// A height is a number standing alone, ended by the line's end or a blank: a
+// line cut off when the predictor was killed, with the shell's message glued
+// to it ("6.07Killed"), is no sample.
+bool isHeight(std::string_view text) {
+  const std::size_t from = text.find_first_not_of(" \t");
+  if (from == std::string_view::npos) {
+    return false;
+  }
+  const std::string_view word = text.substr(from, text.find_first_of(" \t", from) - from);
+  return word.find_first_of("0123456789") != std::string_view::npos &&
+         word.find_first_not_of("0123456789+-.eE") == std::string_view::npos;
+}
+
 std::int32_t to24Hour(std::int32_t hour, std::string_view halfOfDay) {
   if (fw::TextEquals(halfOfDay, "a") && hour == hoursPerHalfDay) {
     return 0;
@@ -129,7 +142,7 @@ void GetTidesShell::FilterData(const std::string& line) {
   ++nchecked;
   Columns columns(line);
   const std::int32_t year = columns.wholeNumber(yearColumn, yearWidth);
-  if (year <= highestNonDataYear) {
+  if (year <= highestNonDataYear || !isHeight(columns.text(heightColumn))) {
     return;
   }
   ++ndata;

@@ -14,9 +14,10 @@
 //   2026-12-05  1:00 AM AKST -0.114314
 // year 1-4, month 6-7, day 9-10, hour (12-hour clock) 12-13, minute 15-16,
 // AM/PM 18-19, zone 21-23, height from 25 (a 4-letter zone adds a blank first).
-// A line is a sample when its year reads above 1000. Consecutive matching
-// samples form a period; a period closes at the first sample that does not
-// match, so a period still open at the end of the output is not reported.
+// A line is a sample when its year reads above 1000 and its height is a number
+// ended by the line's end or a blank. Consecutive matching samples form a
+// period; a period closes at the first sample that does not match, so a period
+// still open at the end of the output is not reported.
 
 #include "engine/TimeAndTide.h"
 #include "fw/Date.h"

@@ -207,8 +207,10 @@ std::unique_ptr<BinaryStream> openFile(const std::string& path, bool readWrite) 
 
 std::int32_t BinaryStream::ReadLong() {
   unsigned char bytes[kLongBytes] = {};
-  if (closed_ || !readBytes(reinterpret_cast<char*>(bytes), kLongBytes))
+  if (closed_ || !readBytes(reinterpret_cast<char*>(bytes), kLongBytes)) {
+    readPastEnd_ = true;
     return 0;
+  }
   const std::uint32_t value = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
                               (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
   return static_cast<std::int32_t>(value);
@@ -224,11 +226,15 @@ void BinaryStream::WriteLong(std::int32_t value) {
 
 std::string BinaryStream::ReadPString() {
   char length = 0;
-  if (closed_ || !readBytes(&length, 1))
+  if (closed_ || !readBytes(&length, 1)) {
+    readPastEnd_ = true;
     return {};
+  }
   std::string text(static_cast<unsigned char>(length), '\0');
-  if (!readBytes(text.data(), text.size()))
+  if (!readBytes(text.data(), text.size())) {
+    readPastEnd_ = true;
     return {};
+  }
   return text;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Big-endian 4-byte integers and one-byte-length strings. Reading past the end
-// gives 0 or "" and never fails.
+// gives 0 or "" and never fails; ReadPastEnd tells afterwards that it happened.
 
 #include <cstdint>
 #include <memory>
@@ -19,6 +19,8 @@ public:
   std::string ReadPString();
   void WritePString(std::string_view text);
   bool EndOfFile() const;
+  // A read found fewer bytes than it wanted: the file was cut short.
+  bool ReadPastEnd() const { return readPastEnd_; }
   // Puts a created file in place; false when anything failed on the way (the
   // earlier file then stays as it was).
   bool Close();
@@ -30,6 +32,7 @@ protected:
   virtual bool atEnd() const = 0;
   virtual bool finish() = 0;
   bool writeError_ = false;
+  bool readPastEnd_ = false;
   bool closed_ = false;
 };
 

@@ -79,7 +79,9 @@ struct Shell::Impl {
   std::string output; // received, not yet taken by ReadAll
   bool fresh = false; // output grew since the last DataAvailable
   bool lastWasCR = false;
-  std::string input; // written, not yet taken by the child's pipe
+  std::string input;        // written, not yet taken by the child's pipe
+  bool inputEnding = false; // close the child's input once `input` has gone
+  bool timedOut = false;
   Clock::time_point lastOutputAt;
   bool inHandler = false;
   bool owed = false; // something arrived while a handler ran
@@ -108,6 +110,8 @@ void Shell::Impl::execute(const std::string& command) {
   fresh = false;
   lastWasCR = false;
   input.clear();
+  inputEnding = false;
+  timedOut = false;
   owed = false;
   errorCode = 0;
   running = true;
@@ -189,6 +193,7 @@ void Shell::Impl::poll() {
   const auto silence = Clock::now() - lastOutputAt;
   if (mode == 2 && owner.TimeOut > 0 && !process->reaped() &&
       silence >= std::chrono::milliseconds(owner.TimeOut)) {
+    timedOut = true;
     process->terminate();
     gather();
   }
@@ -303,12 +308,15 @@ bool Shell::Impl::raise(void (Shell::*handler)()) {
 }
 
 void Shell::Impl::flushInput() {
-  if (input.empty() || !process) {
+  if (!process) {
     return;
   }
   input.erase(0, process->writeSome(input));
   if (input.empty()) {
     retire(inputWatch);
+    if (inputEnding) {
+      process->closeInput();
+    }
     return;
   }
   if (inputWatch == nullptr && process->inputFd() >= 0 && eventLoopAvailable()) {
@@ -392,6 +400,11 @@ void Shell::Close() {
   impl_->endProcess();
 }
 
+void Shell::CloseInput() {
+  impl_->inputEnding = true;
+  impl_->flushInput();
+}
+
 void Shell::Poll() {
   impl_->poll();
 }
@@ -402,6 +415,10 @@ bool Shell::IsRunning() const {
 
 int Shell::ErrorCode() const {
   return impl_->errorCode;
+}
+
+bool Shell::TimedOut() const {
+  return impl_->timedOut;
 }
 
 } // namespace fw

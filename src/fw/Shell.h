@@ -39,9 +39,13 @@ public:
   void Write(std::string_view text);
   void WriteLine(std::string_view text);
   void Close(); // ends the process, if any, and reaps it
+  // Mode 2: the process reads the end of its input once everything written
+  // before has gone to it; later writes go nowhere.
+  void CloseInput();
   void Poll();
   bool IsRunning() const;
   int ErrorCode() const; // exit status; 128 + signal when killed
+  bool TimedOut() const; // the last process was ended by TimeOut
 
 protected:
   virtual void Event_DataAvailable() {}

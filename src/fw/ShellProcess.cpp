@@ -202,6 +202,10 @@ size_t ShellProcess::writeSome(std::string_view text) {
   return text.size();
 }
 
+void ShellProcess::closeInput() {
+  closeFd(in_);
+}
+
 void ShellProcess::waitForOutput(int ms) const {
   if (outputEnded_) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));

@@ -41,6 +41,9 @@ public:
   // whole (it has nowhere to go), never with a SIGPIPE.
   size_t writeSome(std::string_view text);
 
+  // The child reads the end of its input; nothing more can be written.
+  void closeInput();
+
   // Waits at most `ms` for output or its end.
   void waitForOutput(int ms) const;
 

@@ -11,6 +11,7 @@
 #include "fw/gui/Dialogs.h"
 #include "window/Halvorn.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@
 namespace {
 
 constexpr std::int32_t kFileVersion = 1;
+constexpr std::size_t kFileTexts = 10;
 constexpr const char* kFileType = "tidesearch";
 constexpr const char* kSuggestedName = "Saved Tide Search Parameters";
 constexpr int kAMRow = 0;
@@ -60,13 +62,28 @@ void Halvorn::ReadFromFile(const fw::FolderItem& f) {
     fw::MsgBox("Unable to read the file " + f.AbsolutePath());
     return;
   }
-  if (s->ReadLong() != kFileVersion) {
+  const auto refuse = [&] {
     fw::MsgBox("Invalid tide search file " + f.AbsolutePath());
     s->Close();
+  };
+  if (s->ReadLong() != kFileVersion) {
+    refuse();
     return;
   }
+  // A file cut short anywhere is refused whole: half a search in the form would
+  // be saved back over the file at the next Save.
+  std::array<std::string, kFileTexts> texts;
+  for (std::string& text : texts)
+    text = s->ReadPString();
+  if (s->ReadPastEnd()) {
+    refuse();
+    return;
+  }
+  s->Close();
 
-  thePlace = s->ReadPString();
+  const auto& [place, startDate, endDate, earlyTime, earlyAMPM, lateTime, lateAMPM, minLength,
+               tideHigher, tideLower] = texts;
+  thePlace = place;
   Status()->SetText("Selected: " + thePlace);
   // The popup holds just the stored place, known to the place list or not.
   // Its Change handler stays silent: it would take the place back from the
@@ -80,16 +97,15 @@ void Halvorn::ReadFromFile(const fw::FolderItem& f) {
   selector->SetListIndex(0);
   updating = wasUpdating;
 
-  StartDate()->SetText(s->ReadPString());
-  EndDate()->SetText(s->ReadPString());
-  EarlyTime()->SetText(s->ReadPString());
-  EarlyAMPM()->SetListIndex(ampmRow(s->ReadPString()));
-  LateTime()->SetText(s->ReadPString());
-  LateAMPM()->SetListIndex(ampmRow(s->ReadPString()));
-  MinLength()->SetText(s->ReadPString());
-  TideHigher()->SetText(s->ReadPString());
-  TideLower()->SetText(s->ReadPString());
-  s->Close();
+  StartDate()->SetText(startDate);
+  EndDate()->SetText(endDate);
+  EarlyTime()->SetText(earlyTime);
+  EarlyAMPM()->SetListIndex(ampmRow(earlyAMPM));
+  LateTime()->SetText(lateTime);
+  LateAMPM()->SetListIndex(ampmRow(lateAMPM));
+  MinLength()->SetText(minLength);
+  TideHigher()->SetText(tideHigher);
+  TideLower()->SetText(tideLower);
   theFile = f;
 }
 

@@ -18,7 +18,9 @@
 #include "window/StatusTexts.h"
 
 #include <array>
+#include <clocale>
 #include <cstdint>
+#include <langinfo.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +29,9 @@
 namespace {
 
 constexpr const char* kSearchShell = "/bin/csh";
+// csh reads its input as characters of the locale it starts in, and place
+// names are UTF-8.
+constexpr const char* kSearchShellInUtf8 = "/usr/bin/env LC_ALL=C.UTF-8 /bin/csh";
 constexpr int kInteractiveMode = 2;
 constexpr int kSearchTimeOutMs = 30000;
 constexpr double kLastSecondOfDay = 86399;
@@ -53,6 +58,7 @@ constexpr const char* kUnpassablePath = "The path cannot be passed to the tide t
 constexpr const char* kCompletedPrefix = "Tide search completed - checked ";
 constexpr const char* kFailedPrefix = "Tide search failed - ";
 constexpr const char* kPrintedNothing = "the tide tool printed nothing";
+constexpr const char* kDidNotFinish = "the tide tool did not finish";
 
 // What csh reads inside double quotes, and what ends a line or cannot be in an
 // argument at all.
@@ -111,14 +117,30 @@ std::array<std::string, 3> searchCommandLines(const fw::Date& start, const fw::D
       Halvorn::GetUNIXPath(paths.tidePath) + " -b \"" + Halvorn::DateToISOFormat(start) +
           "\" -e \"" + Halvorn::DateToISOFormat(end) + "\" -ft -mm -s \"0:15\" -l \"" + place +
           "\"",
-      "exit",
+      // The predictor's status, 128 + the signal that ended it included.
+      "exit $status",
   };
 }
 
-// A run that gave no sample failed, whatever the shell says; its last words
-// are the predictor's (or the shell's) reason.
+// The locale csh would start in, from the environment, reads UTF-8.
+bool userLocaleIsUtf8() {
+  const locale_t user = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+  if (user == static_cast<locale_t>(nullptr)) {
+    return false;
+  }
+  const bool utf8 = std::string_view(::nl_langinfo_l(CODESET, user)) == "UTF-8";
+  ::freelocale(user);
+  return utf8;
+}
+
+// A run that the shell saw fail, that did not finish or that gave no sample
+// failed; its last words are the predictor's (or the shell's) reason. Its rows
+// stay, but the range of some of its samples is not shown as the range.
 std::string completionText(const GetTidesShell& shell) {
-  if (shell.ndata == 0) {
+  if (shell.TimedOut()) {
+    return std::string(kFailedPrefix) + kDidNotFinish;
+  }
+  if (shell.ErrorCode() != 0 || shell.ndata == 0) {
     return kFailedPrefix + (shell.lastLine.empty() ? std::string(kPrintedNothing) : shell.lastLine);
   }
   return kCompletedPrefix + fw::Str(shell.nchecked) + ", range was " + fw::Str(shell.minTide) +
@@ -244,10 +266,13 @@ void Halvorn::FindTides() {
   lastcollection.reset();
   chooseComparison(*shell, TideLower()->Text(), TideHigher()->Text());
 
-  shell->Execute(kSearchShell);
+  shell->Execute(userLocaleIsUtf8() ? kSearchShell : kSearchShellInUtf8);
   for (const std::string& line : searchCommandLines(start, end, thePlace)) {
     shell->WriteLine(line);
   }
+  // A csh reading from a pipe that stays open may wait for more of a line it
+  // could already run.
+  shell->CloseInput();
 
   // The search replaced no longer writes into the list, and letting go of it
   // ends its process.

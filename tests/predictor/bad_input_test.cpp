@@ -114,4 +114,16 @@ TEST(TwoDatabases, ListEveryStationTwiceWithDistinctNames) {
   EXPECT_EQ(tidetest::lines(result.out).size(), 2u + 2 * 5407);
 }
 
+TEST(TwoDatabases, AColonInAFolderNameDoesNotSplitTheDatabasePath) {
+  char name[] = "/tmp/tide-colon-XXXXXX";
+  const std::string folder = std::string(mkdtemp(name)) + "/tides:2026";
+  std::filesystem::create_directory(folder);
+  std::filesystem::create_symlink(databasePath, folder + "/harmonics.tcd");
+  const auto result = runTide(search({"-b", "2026-12-05 00:00", "-e", "2026-12-05 01:00"}),
+                              folder + "/harmonics.tcd");
+  EXPECT_EQ(std::pair(result.status, tidetest::lines(result.out).size()), std::pair(0, std::size_t{1}))
+      << result.err;
+  std::filesystem::remove_all(std::filesystem::path(folder).parent_path());
+}
+
 } // namespace

@@ -72,7 +72,7 @@ TEST_F(SavedSearchTest, SavedSearchIsVersionThenTenTextsAndReadsBackIntoAnotherW
 }
 
 // File > Open names the window before reading, whatever comes of it.
-TEST_F(SavedSearchTest, FileOpenRefusesBadFilesChangingNothingElseOrReadsThemAsFarAsTheyGo) {
+TEST_F(SavedSearchTest, FileOpenRefusesBadOrCutFilesChangingNothingElse) {
   const std::string garbage(256 * 1024, '\x7f'); // never a version 1
   const std::string odd = pathOf("odd.tides"), folder = pathOf("a folder"), pipe = pathOf("a pipe");
   ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
@@ -89,8 +89,10 @@ TEST_F(SavedSearchTest, FileOpenRefusesBadFilesChangingNothingElseOrReadsThemAsF
       {"", folder, unreadable, ""},
       {"", pathOf("gone.tides"), unreadable, ""},
       {"", pipe, unreadable, ""},
-      {kVersion1, odd, "", ""},
-      {kVersion1 + pstring("Seattle") + "\x0a" + "6/1", odd, "", "Seattle"},
+      {kVersion1, odd, invalid, ""},
+      {kVersion1 + pstring("Seattle") + "\x0a" + "6/1", odd, invalid, ""},
+      {kVersion1 + std::string(9, '\0') + "\x02" + "2", odd, invalid, ""},
+      {kVersion1 + std::string(10, '\0'), odd, "", ""},
       {kVersion1 + garbage, odd, "", garbage.substr(0, 0x7f)},
   };
   for (const auto& c : cases) {

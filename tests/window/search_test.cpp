@@ -6,6 +6,7 @@
 #include "engine/TimeAndTide.h"
 #include "fw/Text.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 #include <algorithm>
@@ -250,6 +251,67 @@ TEST_F(SearchTest, FailedRunsEndWithTheirLastWordsAndNothingRunsAsACommand) {
               std::tuple(0, 0, 0));
   }
   EXPECT_TRUE(dialogs->calls.empty());
+}
+
+// Stand-ins for the predictor print three samples, one period below 1 among
+// them, and then fail.
+TEST_F(SearchTest, RunsThatFailAfterSamplesKeepTheirRowsAndShowNoRange) {
+  const std::string samples = "printf '2026-12-05 12:00 AM PST 0.5\\n2026-12-05 12:15 AM PST "
+                              "0.5\\n2026-12-05 12:30 AM PST 2\\n'\n";
+  const struct {
+    std::string what, tail, lastWords;
+  } cases[] = {
+      {"error", "echo 'tide: out of space' >&2; exit 1", "tide: out of space"},
+      // csh glues its message to the cut line, which is then no sample.
+      {"signal", "printf '2026-12-05 12:45 AM PST 0.4'; kill -9 $$",
+       "2026-12-05 12:45 AM PST 0.4Killed"},
+      {"silence", "exec sleep 60", "the tide tool did not finish"},
+  };
+  window->MinLength()->SetText("");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string tool = pathOf(c.what);
+    writeBytes(tool, "#!/bin/sh\n" + samples + c.tail + "\n");
+    ::chmod(tool.c_str(), 0755);
+    toolPaths().tidePath = fw::FolderItem(tool);
+    window->FindTides();
+    window->shellToPoll->TimeOut = 1000;
+    ASSERT_TRUE(runToPublication());
+    EXPECT_EQ(status(), "Tide search failed - " + c.lastWords);
+    EXPECT_EQ(std::tuple(window->Result()->ListCount(), window->lastcollection->ntimesandtides,
+                         window->lastfound->ntimesandtides),
+              std::tuple(1, 3, 1));
+  }
+}
+
+// csh, fed from a pipe, may wait for the rest of a character that is not one
+// in its locale; a few seconds' wait here is the fault.
+TEST_F(SearchTest, PlaceNamesTheLocaleCannotReadRunAtOnce) {
+  const char* const set = std::getenv("LC_ALL");
+  const std::optional<std::string> saved = set ? std::optional<std::string>(set) : std::nullopt;
+  const struct {
+    const char *locale, *place, *status;
+  } cases[] = {
+      {"C",
+       "Mayag\xc3\xbc"
+       "ez",
+       "Tide search completed - checked 96, "},
+      {"C.UTF-8", "Maya\xff", "Tide search failed - tide: no station matches"},
+  };
+  window->EndDate()->SetText("12/5/2026");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.locale);
+    ::setenv("LC_ALL", c.locale, 1);
+    window->thePlace = c.place;
+    QElapsedTimer clock;
+    clock.start();
+    window->FindTides();
+    window->shellToPoll->TimeOut = 3000;
+    EXPECT_TRUE(runToPublication());
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_THAT(status(), testing::StartsWith(c.status));
+  }
+  saved ? ::setenv("LC_ALL", saved->c_str(), 1) : ::unsetenv("LC_ALL");
 }
 
 TEST_F(SearchTest, ANewerSearchEndsTheRunningOneAndAloneIsPublished) {
