@@ -55,21 +55,8 @@ protected:
   }
 };
 
-TEST_F(AppRunTest, AStartWithoutDocumentsOpensOneWindowAndReleasesEverythingAfter) {
-  const int status = runMain({}, [] {
-    EXPECT_EQ(documentsShown(), std::multiset<std::string>{"none"});
-    EXPECT_EQ(theApp()->GetMenuBar(), &MenuBar1::shared());
-    EXPECT_TRUE(theApp()->HasMenuHandler("FileNew"));
-    EXPECT_EQ(fw::fileTypeExtension("tidesearch"), ".tides");
-  });
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(fw::Application::Instance(), nullptr);
-  EXPECT_FALSE(FileTypes::pText || FileTypes::pPrefs || FileTypes::pTidesearch);
-  EXPECT_FALSE(toolPaths().tidePath || toolPaths().hfilepath);
-}
-
 // The built executable, started while this process is the running instance,
-// hands its documents over and exits.
+// hands its documents over and exits; the run releases everything it made.
 TEST_F(AppRunTest, EachDocumentGetsItsOwnWindowAlsoWhenASecondLaunchHandsItOver) {
   const std::string cove = search("cove.tides", 1), future = search("future.tides", 2);
   const std::string handed = search("handed.tides", 1);
@@ -86,6 +73,9 @@ TEST_F(AppRunTest, EachDocumentGetsItsOwnWindowAlsoWhenASecondLaunchHandsItOver)
     EXPECT_EQ(second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1, 0);
   };
   const int status = runMain({cove, future}, [&] {
+    EXPECT_EQ(theApp()->GetMenuBar(), &MenuBar1::shared());
+    EXPECT_TRUE(theApp()->HasMenuHandler("FileNew"));
+    EXPECT_EQ(fw::fileTypeExtension("tidesearch"), ".tides");
     EXPECT_EQ(documentsShown(), (std::multiset<std::string>{"none", cove}));
     launch({"handed.tides"}, 3);
     launch({}, 4);
@@ -93,6 +83,9 @@ TEST_F(AppRunTest, EachDocumentGetsItsOwnWindowAlsoWhenASecondLaunchHandsItOver)
   });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(dialogs->messages(), std::vector<std::string>{"Invalid tide search file " + future});
+  EXPECT_EQ(fw::Application::Instance(), nullptr);
+  EXPECT_FALSE(FileTypes::pText || FileTypes::pPrefs || FileTypes::pTidesearch);
+  EXPECT_FALSE(toolPaths().tidePath || toolPaths().hfilepath);
 }
 
 // A logout, a kill or Ctrl+C ends the built Halvorn as Quit does: its place-list

@@ -26,7 +26,6 @@ TEST(ToolDiscovery, FindsTheFirstQualifyingCandidate) {
       {app + tcd,
        {"Halvorn.debug.app/Contents/" + tide, "Halvorn.debug.app/Contents/" + tcd, app + tide,
         app + tcd}},
-      {"", {"Halvorn.app"}},
       {app + tcd, {app + tide, app + tcd, app + txt}},
       {"", {app + tcd, app + txt}},
       {own + tcd, {dbg + tide, own + tide, own + tcd}},

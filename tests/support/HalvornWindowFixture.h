@@ -67,10 +67,7 @@ protected:
   static void flushClosedWindows() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
-  static bool isOpen(fw::Window* w) {
-    const auto open = fw::Window::Windows();
-    return std::find(open.begin(), open.end(), w) != open.end();
-  }
+  static bool isOpen(fw::Window* w) { return std::ranges::count(fw::Window::Windows(), w) > 0; }
   template <class W> static std::vector<W*> openWindowsOf() {
     std::vector<W*> found;
     for (fw::Window* w : fw::Window::Windows())
@@ -130,21 +127,16 @@ private:
 
 // Writes fail as on a full disk (root ignores folder permissions): no file may
 // grow, and the signal that would end the process is ignored so write() fails.
-class FullDisk {
-public:
+struct FullDisk {
+  rlimit saved{};
+  void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
   FullDisk() {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit none = saved_;
-    none.rlim_cur = 0;
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit none{0, saved.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &none);
   }
   ~FullDisk() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previous_);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
   }
-
-private:
-  rlimit saved_{};
-  void (*previous_)(int) = nullptr;
 };

@@ -29,9 +29,6 @@ public:
   void answerOpen(const std::string& path) { openAnswers.emplace_back(fw::FolderItem(path)); }
   void answerSave(const std::string& path) { saveAnswers.emplace_back(fw::FolderItem(path)); }
   void answerFolder(const std::string& path) { folderAnswers.emplace_back(fw::FolderItem(path)); }
-  void cancelOpen() { openAnswers.emplace_back(std::nullopt); }
-  void cancelSave() { saveAnswers.emplace_back(std::nullopt); }
-  void cancelFolder() { folderAnswers.emplace_back(std::nullopt); }
 
   int count(DialogCall::Kind kind) const {
     return static_cast<int>(std::count_if(calls.begin(), calls.end(),
@@ -66,7 +63,7 @@ private:
   static std::optional<fw::FolderItem> next(std::deque<std::optional<fw::FolderItem>>& answers) {
     if (answers.empty())
       return std::nullopt;
-    std::optional<fw::FolderItem> answer = std::move(answers.front());
+    auto answer = std::move(answers.front());
     answers.pop_front();
     return answer;
   }
@@ -82,7 +79,6 @@ public:
   ScopedDialogResponder(const ScopedDialogResponder&) = delete;
   ScopedDialogResponder& operator=(const ScopedDialogResponder&) = delete;
 
-  RecordingDialogResponder& operator*() const { return *responder_; }
   RecordingDialogResponder* operator->() const { return responder_.get(); }
 
 private:
