@@ -6,7 +6,7 @@
 #include <ctime>
 #include <gtest/gtest.h>
 #include <string>
-#include <tuple>
+#include <utility>
 
 namespace {
 
