@@ -1,9 +1,6 @@
-#include "RecordingDialogResponder.h"
 #include "fw/gui/Application.h"
-#include "fw/gui/Dialogs.h"
 #include "fw/gui/InstanceChannel.h"
 #include "fw/gui/QtDialogResponder.h"
-#include "fw/gui/Window.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,7 +9,6 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -27,91 +23,43 @@ namespace {
 
 std::vector<std::string> journal;
 
-class Doc : public fw::Window {
-  void Event_Close() override { journal.push_back("Close"); }
-};
-
+// Its start leaves no window: NewDocument opens none.
 class TestApp : public fw::Application {
 public:
   void Event_Open() override { journal.push_back("Open"); }
-  void Event_NewDocument() override {
-    journal.push_back("New");
-    fw::Window::New<Doc>();
-  }
-  void Event_OpenDocument(const fw::FolderItem& item) override {
-    journal.push_back("Document " + item.AbsolutePath());
-    fw::Window::New<Doc>();
-  }
+  void Event_NewDocument() override { journal.push_back("New"); }
 };
 
-void closeAll() {
-  for (fw::Window* w : fw::Window::Windows())
-    w->Close();
-}
-
-class ApplicationTest : public ::testing::Test {
-protected:
-  void SetUp() override { journal.clear(); }
-
-  // Runs `step` once from inside the loop; a run that hangs ends with status 99.
-  int run(std::function<void()> step) {
-    if (step)
-      QTimer::singleShot(5, &timers, step);
-    QTimer::singleShot(5000, &timers, [] {
-      closeAll();
-      QCoreApplication::exit(99);
-    });
-    std::string name = "halvorn";
-    char* argv[] = {name.data(), nullptr};
-    return fw::RunApplication(1, argv, startup, key());
-  }
-  std::string key() const { return dir.filePath("instance").toStdString(); }
-
+TEST(Application, AStartThatLeavesNoWindowDoesNotWaitForever) {
   QTemporaryDir dir;
   QObject timers;
+  QTimer::singleShot(5000, &timers, [] { QCoreApplication::exit(99); }); // a hung run
   std::unique_ptr<TestApp> app;
-  std::function<void()> startup = [this] { app = std::make_unique<TestApp>(); };
-};
+  std::string name = "halvorn";
+  char* argv[] = {name.data(), nullptr};
+  EXPECT_EQ(fw::RunApplication(
+                1, argv, [&app] { app = std::make_unique<TestApp>(); },
+                dir.filePath("instance").toStdString()),
+            0);
+  EXPECT_EQ(journal, (std::vector<std::string>{"Open", "New"}));
+}
 
 // A killed instance leaves its socket file behind, with nobody listening.
-TEST_F(ApplicationTest, AnInstanceStartedOverADeadOnesSocketTakesTheNextLaunchsDocuments) {
+void plantDeadSocket(const QString& name) {
   const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
   ASSERT_GE(fd, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  const std::string path = key();
+  const std::string path = name.toStdString();
   ASSERT_LT(path.size(), sizeof(address.sun_path));
   std::copy(path.begin(), path.end(), address.sun_path);
   ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
   ::close(fd);
-
-  int secondStatus = -1;
-  EXPECT_EQ(run([&] {
-              std::string name = "halvorn", document = "/data/a.tides";
-              std::vector<char*> argv = {name.data(), document.data(), nullptr};
-              secondStatus = fw::RunApplication(
-                  2, argv.data(), [] { journal.push_back("second start"); }, key());
-              const bool handedOver = QTest::qWaitFor([] { return journal.size() == 3; }, 20000);
-              EXPECT_TRUE(handedOver);
-              closeAll();
-            }),
-            0);
-  EXPECT_EQ(secondStatus, 0);
-  EXPECT_EQ(journal,
-            (std::vector<std::string>{"Open", "New", "Document /data/a.tides", "Close", "Close"}));
-}
-
-TEST_F(ApplicationTest, AStartThatLeavesNoWindowDoesNotWaitForever) {
-  struct Silent : TestApp {
-    void Event_NewDocument() override { journal.push_back("New"); }
-  };
-  startup = [this] { app = std::make_unique<Silent>(); };
-  EXPECT_EQ(run(nullptr), 0);
-  EXPECT_EQ(journal, (std::vector<std::string>{"Open", "New"}));
 }
 
 // Without a runtime folder the socket must not take the Temporary folder's
-// path, whichever of the two is made first.
+// path, whichever of the two is made first; and a dead instance's socket there
+// must not keep the next instance from taking later launches' documents.
 TEST(InstanceChannel, WithoutARuntimeFolderTheSocketKeepsClearOfTheTemporaryFolder) {
   QTemporaryDir dir;
   const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), tmp = qgetenv("TMPDIR");
@@ -125,6 +73,7 @@ TEST(InstanceChannel, WithoutARuntimeFolderTheSocketKeepsClearOfTheTemporaryFold
     if (folderFirst)
       temporary = fw::FolderItem::SpecialFolder(fw::SpecialFolderKind::Temporary);
     fw::InstanceChannel running(key);
+    plantDeadSocket(running.socketName());
     QStringList received;
     EXPECT_TRUE(running.listen([&](const QStringList& paths) { received = paths; }));
     if (!folderFirst)
@@ -142,18 +91,9 @@ TEST(InstanceChannel, WithoutARuntimeFolderTheSocketKeepsClearOfTheTemporaryFold
 
 // ---- dialogs
 
-TEST(Dialogs, EveryDialogAsksTheInstalledResponderAndSaveAddsAMissingExtension) {
-  ScopedDialogResponder responder;
-  responder->answerSave("/home/me/saved.tides");
-  responder->answerFolder("/opt/tide");
-  fw::MsgBox("Please enter a start date");
-  EXPECT_EQ(fw::GetSaveFolderItem("tidesearch", "Untitled")->AbsolutePath(),
-            "/home/me/saved.tides");
-  EXPECT_EQ(fw::SelectFolder()->AbsolutePath(), "/opt/tide");
-  EXPECT_FALSE(fw::GetOpenFolderItem("tidesearch") || fw::SelectFolder());
-  EXPECT_EQ(responder->messages(), std::vector<std::string>{"Please enter a start date"});
-  EXPECT_EQ(responder->count(DialogCall::Kind::Open), 1);
-  // The real dialogs' rule for a typed name.
+// The real Save dialog's rule for a typed name. The window tests answer every
+// dialog through the recording responder.
+TEST(Dialogs, SaveAddsAMissingExtension) {
   const std::vector<std::vector<std::string>> cases = {
       {"/d/Friday Harbor", ".tides", "/d/Friday Harbor.tides"},
       {"/d/WEEKEND.TIDES", ".tides", "/d/WEEKEND.TIDES"},

@@ -112,11 +112,8 @@ protected:
 TEST_F(ShellTest, EveryModeGivesTheOutputAndExitStatus) {
   const std::string csh =
       "printf '%s\\nx\\r\\ny\\rz\\r' $X; sleep 0.1; printf '\\n\\n'; echo e >/dev/stderr";
-  const std::string bash =
-      "cd; export F=./h.tcd; sh -c 'echo $F; echo oops >&2' >&tide\\ list.txt; cat t*; exit 3";
   const std::string chatty = "bash -c 'for i in 1 2 3 4 5; do echo $i; sleep 0.1; done'";
   const std::tuple<int, int, std::string, std::vector<std::string>, int, const char*> cases[] = {
-      {1, 0, bash, {}, 3, "./h.tcd\noops\n"},
       // The end of the process counts, not the end of a pipe a background child holds.
       {1, 0, "sleep 2 & echo started", {}, 0, "started\n"},
       {0, 0, "sleep 2 & echo a; echo b >&2; exit 4", {}, 4, "a\nb\n"},
