@@ -1,7 +1,8 @@
 // Whole-process cost of the `tide` predictor, as Halvorn pays it: a year of
-// quarter-hour samples for Seattle, and the station list. The time reported is
-// the CPU time (user + system) of the child process, start-up included; the
-// goal for both is under 25 ms.
+// quarter-hour samples for a reference station, a subordinate tide station
+// and a subordinate current station with slack offsets, and the station
+// list. The time reported is the CPU time (user + system) of the child
+// process, start-up included; the goal for each is under 25 ms.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -75,6 +76,12 @@ void BM_SubordinateYearQuarterHours(benchmark::State& state) {
                      "-l", "Admiralty Head"});
 }
 BENCHMARK(BM_SubordinateYearQuarterHours)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_SubordinateCurrentYearQuarterHours(benchmark::State& state) {
+  runProcess(state, {"-b", "2026-01-01 00:00", "-e", "2027-01-01 00:00", "-ft", "-mm", "-s", "0:15",
+                     "-l", "Raccoon Key (Depth 10ft), Ossabaw Sound, Georgia Current"});
+}
+BENCHMARK(BM_SubordinateCurrentYearQuarterHours)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 

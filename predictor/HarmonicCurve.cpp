@@ -15,8 +15,10 @@ constexpr double hoursPerSecond = 1.0 / 3600.0;
 // part in 10^16 per sample.
 constexpr std::size_t reseedEvery = 96;
 
+// Whole turns come off exactly, as subtracting a multiple of 360 that is
+// within a factor of two of the angle is exact.
 double radiansOf(double degrees) {
-  return std::fmod(degrees, degreesPerTurn) * radiansPerDegree;
+  return (degrees - std::floor(degrees / degreesPerTurn) * degreesPerTurn) * radiansPerDegree;
 }
 
 } // namespace
@@ -46,48 +48,79 @@ void HarmonicCurve::addYear(int year, const std::vector<double>& nodeFactors,
   years_.push_back(std::move(tables));
 }
 
-const HarmonicCurve::Year& HarmonicCurve::yearOf(double instant) const {
+std::size_t HarmonicCurve::yearOf(double instant) const {
   // The last year that starts at or before the instant; callers stay inside
   // the loaded years, and the ends are held rather than read past.
   auto after = std::upper_bound(years_.begin(), years_.end(), instant,
                                 [](double t, const Year& year) { return t < year.start; });
   if (after != years_.begin())
     --after;
-  return *after;
+  return static_cast<std::size_t>(after - years_.begin());
 }
 
-double HarmonicCurve::finish(double sum) const {
+std::size_t HarmonicCurve::blendingWith(double instant) const {
+  const std::size_t year = yearOf(instant);
+  if (year > 0 &&
+      instant - static_cast<double>(years_[year].start) < static_cast<double>(blendSeconds))
+    return year;
+  if (year + 1 < years_.size() &&
+      static_cast<double>(years_[year + 1].start) - instant < static_cast<double>(blendSeconds))
+    return year + 1;
+  return 0;
+}
+
+double HarmonicCurve::levelAtSum(double sum) const {
   if (!squared_)
     return datum_ + sum;
   return datum_ + std::copysign(std::sqrt(std::fabs(sum)), sum);
 }
 
-double HarmonicCurve::sum(double instant) const {
-  if (years_.empty())
-    return 0;
-  const Year& year = yearOf(instant);
-  const double hours = (instant - static_cast<double>(year.start)) * hoursPerSecond;
-  double total = 0;
-  for (std::size_t k = 0; k < speedDegrees_.size(); ++k)
-    total +=
-        year.amplitude[k] * std::cos(radiansOf(speedDegrees_[k] * hours + year.argumentDegrees[k]));
-  return total;
+double HarmonicCurve::sumAtLevel(double level) const {
+  const double root = level - datum_;
+  return squared_ ? root * std::fabs(root) : root;
 }
 
-double HarmonicCurve::slope(double instant) const {
-  if (years_.empty())
-    return 0;
-  const Year& year = yearOf(instant);
+HarmonicCurve::Rates HarmonicCurve::withinYear(const Year& year, double instant) const {
   const double hours = (instant - static_cast<double>(year.start)) * hoursPerSecond;
-  double total = 0;
-  for (std::size_t k = 0; k < speedDegrees_.size(); ++k)
-    total -= year.amplitude[k] * speedRadians_[k] *
-             std::sin(radiansOf(speedDegrees_[k] * hours + year.argumentDegrees[k]));
-  return total;
+  Rates rates;
+  for (std::size_t k = 0; k < speedDegrees_.size(); ++k) {
+    const double angle = radiansOf(speedDegrees_[k] * hours + year.argumentDegrees[k]);
+    const double cosine = year.amplitude[k] * std::cos(angle);
+    const double sine = year.amplitude[k] * std::sin(angle);
+    rates.sum += cosine;
+    rates.slope -= speedRadians_[k] * sine;
+    rates.curvature -= speedRadians_[k] * speedRadians_[k] * cosine;
+  }
+  return rates;
+}
+
+HarmonicCurve::Rates HarmonicCurve::rates(double instant) const {
+  if (years_.empty())
+    return Rates{};
+  const std::size_t later = blendingWith(instant);
+  if (later == 0)
+    return withinYear(years_[yearOf(instant)], instant);
+  // Node factors and equilibrium arguments jump at a new year; within the
+  // blending time of one, the new year's sum takes in the old one's with a
+  // weight that falls smoothly from 1 to 0.
+  const Year& after = years_[later];
+  const double x = (instant - static_cast<double>(after.start)) / static_cast<double>(blendSeconds);
+  const double x2 = x * x;
+  const double perHour = static_cast<double>(secondsPerHour) / static_cast<double>(blendSeconds);
+  const double weight = 0.5 - x * (15 + x2 * (3 * x2 - 10)) / 16;
+  const double weightRate = -15 * (1 - x2) * (1 - x2) / 16 * perHour;
+  const double weightCurvature = 15 * x * (1 - x2) / 4 * perHour * perHour;
+  const Rates old = withinYear(years_[later - 1], instant);
+  const Rates young = withinYear(after, instant);
+  const Rates gap{old.sum - young.sum, old.slope - young.slope, old.curvature - young.curvature};
+  return Rates{young.sum + weight * gap.sum,
+               young.slope + weightRate * gap.sum + weight * gap.slope,
+               young.curvature + weightCurvature * gap.sum + 2 * weightRate * gap.slope +
+                   weight * gap.curvature};
 }
 
 double HarmonicCurve::level(double instant) const {
-  return finish(sum(instant));
+  return levelAtSum(rates(instant).sum);
 }
 
 void HarmonicCurve::levels(Seconds first, Seconds step, std::size_t n, double* out) const {
@@ -126,13 +159,20 @@ void HarmonicCurve::run(double first, double step, std::size_t n, double* out,
   std::size_t done = 0;
   while (done < n) {
     const double t = first + static_cast<double>(done) * step;
-    const Year& year = yearOf(t);
-    std::size_t count = n - done;
-    if (&year != &years_.back()) {
-      const double nextStart = static_cast<double>((&year + 1)->start);
-      count = std::max<std::size_t>(samplesBefore(nextStart, t, step, count), 1);
+    // Runs backwards in time (a subordinate station's overtaking events) are
+    // short and rare: each sample is summed on its own.
+    if (step < 0 || blendingWith(t) != 0) {
+      const Rates at = rates(t);
+      out[done++] = output == Output::level ? levelAtSum(at.sum) : at.slope;
+      continue;
     }
-    runWithinYear(year, t, step, count, out + done, output);
+    const std::size_t year = yearOf(t);
+    std::size_t count = n - done;
+    if (year + 1 < years_.size()) {
+      const double blendStart = static_cast<double>(years_[year + 1].start - blendSeconds);
+      count = std::max<std::size_t>(samplesBefore(blendStart, t, step, count), 1);
+    }
+    runWithinYear(years_[year], t, step, count, out + done, output);
     done += count;
   }
 }
@@ -165,7 +205,7 @@ void HarmonicCurve::runWithinYear(const Year& year, double first, double step, s
       if (output == Output::level) {
         for (std::size_t k = 0; k < terms; ++k)
           total += cosine[k];
-        out[i] = finish(total);
+        out[i] = levelAtSum(total);
       } else {
         for (std::size_t k = 0; k < terms; ++k)
           total -= speedRadians_[k] * sine[k];

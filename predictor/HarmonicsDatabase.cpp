@@ -25,6 +25,12 @@ Seconds hhmmToSeconds(int hhmm) {
   return hhmm < 0 ? -seconds : seconds;
 }
 
+std::optional<Seconds> slackOffset(int hhmm) {
+  if (hhmm == NULLSLACKOFFSET)
+    return std::nullopt;
+  return hhmmToSeconds(hhmm);
+}
+
 double hhmmToHours(int hhmm) {
   const int magnitude = std::abs(hhmm);
   const double hours = magnitude / hhmmHundred + (magnitude % hhmmHundred) / minutesPerHour;
@@ -145,6 +151,8 @@ std::optional<StationRecord> HarmonicsDatabase::station(int record) const {
     offsets.lowMultiply = multiplier(raw->min_level_multiply);
     offsets.highAdd = raw->max_level_add;
     offsets.lowAdd = raw->min_level_add;
+    offsets.floodBegins = slackOffset(raw->flood_begins);
+    offsets.ebbBegins = slackOffset(raw->ebb_begins);
     return station;
   }
   station.datum = raw->datum_offset;

@@ -1,6 +1,6 @@
 #include "predictor/PredictionModel.h"
 
-#include "predictor/ExtremaFinder.h"
+#include "predictor/EventFinder.h"
 #include "predictor/HarmonicsDatabase.h"
 
 #include <algorithm>
@@ -67,11 +67,12 @@ void PredictionModel::buildReference(const HarmonicsDatabase& database,
 
 std::optional<Failure> PredictionModel::loadYears(const HarmonicsDatabase& database, Seconds from,
                                                   Seconds to) {
-  const int firstYear = yearOf(from);
-  const int lastYear = yearOf(to);
-  for (const int year : {firstYear, lastYear})
-    if (year < database.firstYear() || year > database.lastYear())
+  for (const Seconds instant : {from, to})
+    if (const int year = yearOf(instant); year < database.firstYear() || year > database.lastYear())
       return outsideTables(year, database);
+  // Close to a new year, the year on its other side is blended in.
+  const int firstYear = std::max(database.firstYear(), yearOf(from - HarmonicCurve::blendSeconds));
+  const int lastYear = std::min(database.lastYear(), yearOf(to + HarmonicCurve::blendSeconds));
   std::vector<double> nodeFactors(constituents_.size());
   std::vector<double> equilibria(constituents_.size());
   for (int year = firstYear; year <= lastYear; ++year) {
@@ -94,7 +95,7 @@ std::optional<Failure> PredictionModel::buildSubordinate(const HarmonicsDatabase
       station.units == Units::unknown ? levelUnits(reference->units) : levelUnits(station.units);
   const double scale = lengthScale(reference->units, units_);
   const SubordinateOffsets& offsets = station.offsets;
-  if (offsets.sameForHighAndLow()) {
+  if (offsets.sameForEveryEvent()) {
     buildReference(database, *reference, scale);
     if (auto failure = loadYears(database, first - offsets.highTime, last - offsets.highTime))
       return failure;
@@ -103,7 +104,12 @@ std::optional<Failure> PredictionModel::buildSubordinate(const HarmonicsDatabase
   }
   const Seconds tablesStart = startOfYear(database.firstYear());
   const Seconds tablesEnd = startOfYear(database.lastYear() + 1) - 1;
-  const Seconds shift = std::max(std::abs(offsets.highTime), std::abs(offsets.lowTime));
+  Seconds shift = std::max(std::abs(offsets.highTime), std::abs(offsets.lowTime));
+  for (const auto& slack : {offsets.floodBegins, offsets.ebbBegins})
+    shift = std::max(shift, std::abs(slack.value_or(0)));
+  const bool current = levelUnits(reference->units) == Units::knots;
+  const EventFinder::Wanted wanted{current, current && offsets.floodBegins.has_value(),
+                                   current && offsets.ebbBegins.has_value()};
   for (Seconds margin = firstEventMargin; margin <= widestEventMargin; margin *= 2) {
     const Seconds from = std::max(tablesStart, first - shift - margin);
     const Seconds to = std::min(tablesEnd, last + shift + margin);
@@ -111,8 +117,8 @@ std::optional<Failure> PredictionModel::buildSubordinate(const HarmonicsDatabase
     buildReference(database, *reference, scale);
     if (auto failure = loadYears(database, from, to))
       return failure;
-    subordinate_ = std::make_unique<SubordinateCurve>(*reference_, offsets,
-                                                      ExtremaFinder::find(*reference_, from, to));
+    subordinate_ = std::make_unique<SubordinateCurve>(
+        *reference_, offsets, EventFinder::find(*reference_, from, to, wanted));
     if (subordinate_->covers(first, last))
       return std::nullopt;
     if (from == tablesStart || to == tablesEnd)

@@ -4,6 +4,7 @@
 
 #include "predictor/CivilTime.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,17 @@ struct SubordinateOffsets {
   double lowMultiply = 1;
   double highAdd = 0;
   double lowAdd = 0;
+  // Currents: when flood and ebb begin, where the station has them.
+  std::optional<Seconds> floodBegins = std::nullopt;
+  std::optional<Seconds> ebbBegins = std::nullopt;
 
-  bool sameForHighAndLow() const {
-    return highTime == lowTime && highMultiply == lowMultiply && highAdd == lowAdd;
+  // Every event moves by the same time and its level takes the same
+  // correction, so that the station is the reference shifted and scaled.
+  bool sameForEveryEvent() const {
+    const bool slacksAlike = (!floodBegins || *floodBegins == highTime) &&
+                             (!ebbBegins || *ebbBegins == highTime) &&
+                             (highAdd == 0 || (!floodBegins && !ebbBegins));
+    return highTime == lowTime && highMultiply == lowMultiply && highAdd == lowAdd && slacksAlike;
   }
 };
 

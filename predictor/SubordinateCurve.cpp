@@ -1,27 +1,50 @@
 #include "predictor/SubordinateCurve.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tide {
+
+TideEvent SubordinateCurve::corrected(const TideEvent& event, const SubordinateOffsets& offsets) {
+  Seconds shift = 0;
+  bool flood = true;
+  switch (event.kind) {
+  case EventKind::high:
+    shift = offsets.highTime;
+    break;
+  case EventKind::low:
+    shift = offsets.lowTime;
+    flood = false;
+    break;
+  case EventKind::minFlood:
+    shift = offsets.floodBegins.value_or(offsets.highTime);
+    break;
+  case EventKind::minEbb:
+    shift = offsets.ebbBegins.value_or(offsets.lowTime);
+    flood = false;
+    break;
+  case EventKind::floodBegins:
+    return TideEvent{event.time + static_cast<double>(offsets.floodBegins.value_or(0)), event.level,
+                     event.kind};
+  case EventKind::ebbBegins:
+    return TideEvent{event.time + static_cast<double>(offsets.ebbBegins.value_or(0)), event.level,
+                     event.kind};
+  }
+  const double level = flood ? event.level * offsets.highMultiply + offsets.highAdd
+                             : event.level * offsets.lowMultiply + offsets.lowAdd;
+  return TideEvent{event.time + static_cast<double>(shift), level, event.kind};
+}
 
 SubordinateCurve::SubordinateCurve(const HarmonicCurve& reference,
                                    const SubordinateOffsets& offsets,
                                    const std::vector<TideEvent>& referenceEvents)
     : reference_(reference), offsets_(offsets) {
-  for (const TideEvent& event : referenceEvents) {
-    TideEvent own = event;
-    own.time += static_cast<double>(event.high ? offsets.highTime : offsets.lowTime);
-    own.level = event.level * (event.high ? offsets.highMultiply : offsets.lowMultiply) +
-                (event.high ? offsets.highAdd : offsets.lowAdd);
-    // Very different high and low time offsets can make an event overtake
-    // the one before it; that high and low pair has no interval between them,
-    // so both go, which keeps highs and lows alternating.
-    if (!events_.empty() && own.time <= events_.back().station.time) {
-      events_.pop_back();
-      continue;
-    }
-    events_.push_back(Pair{event, own});
-  }
+  for (const TideEvent& event : referenceEvents)
+    events_.push_back(Pair{event, corrected(event, offsets)});
+  // Very different time offsets can make an event overtake the one before
+  // it; the station's events still follow each other in their own order.
+  std::stable_sort(events_.begin(), events_.end(),
+                   [](const Pair& a, const Pair& b) { return a.station.time < b.station.time; });
 }
 
 SubordinateCurve::SubordinateCurve(const HarmonicCurve& reference,

@@ -2,12 +2,13 @@
 // Seattle's real curve: what the single values at the end of the line cannot show.
 
 #include "TideRun.h"
-#include "predictor/ExtremaFinder.h"
+#include "predictor/EventFinder.h"
 #include "predictor/HarmonicsDatabase.h"
 #include "predictor/PredictionModel.h"
 #include "predictor/StationCatalog.h"
 #include "predictor/SubordinateCurve.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ struct Seattle {
     catalog.load({tidetest::databasePath}, database);
     const auto record = database.station(catalog.find(tidetest::seattle).value().record).value();
     model.build(database, record, start, start + 40 * secondsPerDay);
-    events = ExtremaFinder::find(curve(), start, start + 30 * secondsPerDay);
+    events = EventFinder::find(curve(), start, start + 30 * secondsPerDay, {});
   }
   const HarmonicCurve& curve() const { return dynamic_cast<const HarmonicCurve&>(model.curve()); }
 };
@@ -50,11 +51,13 @@ TEST(Harmonics, HighsAndLowsAlternateWhereTheCurveTurns) {
   EXPECT_LT(events.size(), 124u);
   for (std::size_t i = 1; i < events.size(); ++i) {
     const TideEvent& e = events[i];
-    EXPECT_NE(e.high, events[i - 1].high);
+    EXPECT_NE(e.kind, events[i - 1].kind);
     EXPECT_GT(e.time, events[i - 1].time);
     // A turn: both neighbours a minute away lie on the same side of it.
-    EXPECT_EQ(seattle().curve().level(e.time - 60) <= e.level, e.high) << e.time;
-    EXPECT_EQ(seattle().curve().level(e.time + 60) <= e.level, e.high) << e.time;
+    EXPECT_EQ(seattle().curve().level(e.time - 60) <= e.level, (e.kind == EventKind::high))
+        << e.time;
+    EXPECT_EQ(seattle().curve().level(e.time + 60) <= e.level, (e.kind == EventKind::high))
+        << e.time;
   }
 }
 
@@ -66,8 +69,10 @@ TEST(Harmonics, SubordinateEventsTakeTheirOwnOffsets) {
   const SubordinateCurve curve(reference, offsets, events);
   for (std::size_t i = 1; i + 1 < events.size(); ++i) {
     const TideEvent& e = events[i];
-    const Seconds at = std::llround(e.time) + (e.high ? offsets.highTime : offsets.lowTime);
-    EXPECT_NEAR(levelAt(curve, at), e.high ? e.level * 0.5 : e.level - 1, 1e-3) << i;
+    const Seconds at =
+        std::llround(e.time) + ((e.kind == EventKind::high) ? offsets.highTime : offsets.lowTime);
+    EXPECT_NEAR(levelAt(curve, at), (e.kind == EventKind::high) ? e.level * 0.5 : e.level - 1, 1e-3)
+        << i;
   }
   // With the same offsets for highs and lows, events and the exact shift agree.
   const SubordinateOffsets same{.highTime = 1800,
@@ -84,13 +89,39 @@ TEST(Harmonics, SubordinateEventsTakeTheirOwnOffsets) {
   }
 }
 
-TEST(Harmonics, OvertakingEventsAreDroppedInPairs) {
-  const std::vector<TideEvent> events{
-      {0, 1, true}, {3600, -1, false}, {10000, 2, true}, {20000, -2, false}};
-  // The high at 0 lands after the low at 3600.
-  const SubordinateCurve curve(seattle().curve(), SubordinateOffsets{.highTime = 5400}, events);
-  EXPECT_FALSE(curve.covers(5400, 5400));
-  EXPECT_TRUE(curve.covers(15400, 19999));
+TEST(Harmonics, CurrentsChangeSignAtTheirCorrectedSlackTimes) {
+  const HarmonicsDatabase& database = seattle().database;
+  const auto& headers = database.headers();
+  const auto manhattan = [](const StationHeader& h) { return h.name.starts_with("Manhattan Br"); };
+  const auto station =
+      database.station(std::find_if(headers.begin(), headers.end(), manhattan)->record).value();
+  const Seconds from = startOfYear(2027);
+  const Seconds to = from + 31 * secondsPerDay;
+  PredictionModel own;
+  PredictionModel reference;
+  ASSERT_FALSE(own.build(database, station, from, to));
+  ASSERT_FALSE(reference.build(database, database.station(station.referenceRecord).value(),
+                               from - secondsPerDay, to + secondsPerDay));
+  std::vector<double> slacks;
+  for (const TideEvent& e :
+       EventFinder::find(dynamic_cast<const HarmonicCurve&>(reference.curve()),
+                         from - secondsPerDay, to + secondsPerDay, {true, true, true}))
+    if (e.kind == EventKind::floodBegins || e.kind == EventKind::ebbBegins)
+      slacks.push_back(e.time + double(e.kind == EventKind::floodBegins
+                                           ? station.offsets.floodBegins.value()
+                                           : station.offsets.ebbBegins.value()));
+  std::vector<double> levels((to - from) / 900);
+  own.curve().levels(from, 900, levels.size(), levels.data());
+  int changes = 0;
+  for (std::size_t i = 1; i < levels.size(); ++i)
+    if ((levels[i] > 0) != (levels[i - 1] > 0)) {
+      ++changes;
+      const double at = double(from + Seconds(i) * 900);
+      EXPECT_TRUE(std::any_of(slacks.begin(), slacks.end(), [at](double slack) {
+        return std::fabs(slack - at) <= 900;
+      })) << i;
+    }
+  EXPECT_GT(changes, 110);
 }
 
 } // namespace
