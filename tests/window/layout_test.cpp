@@ -17,8 +17,7 @@ struct Expected {
   const char* name;
   const std::type_info* kind;
   QRect bounds;
-  int tab;
-  int textSize; // 0: the control shows no text
+  int tab, textSize; // textSize 0: the control shows no text
   const char* text;
   bool enabled = true;
 };
@@ -58,13 +57,14 @@ const Expected kControls[] = {
 
 using LayoutTest = HalvornWindowTest;
 
-TEST_F(LayoutTest, EveryControlStandsWhereTheLayoutPutsItInItsFirstState) {
-  Halvorn* w = open();
+TEST_F(LayoutTest, EveryWindowButTheMenuBarIsItsOwnAndStartsAsTheLayoutSays) {
+  Halvorn *w = open(), *other = open();
   QWidget* content = w->qwindow()->centralWidget();
   for (const Expected& e : kControls) {
     SCOPED_TRACE(e.name);
     fw::Control* c = w->FindControl(e.name);
     ASSERT_NE(c, nullptr);
+    EXPECT_NE(c, other->FindControl(e.name));
     EXPECT_EQ(typeid(*c), *e.kind);
     QWidget* widget = c->widget();
     EXPECT_EQ(widget->parentWidget(), e.tab == kTop ? content : w->ResultDisplay()->page(e.tab));
@@ -76,20 +76,14 @@ TEST_F(LayoutTest, EveryControlStandsWhereTheLayoutPutsItInItsFirstState) {
     const int grown = e.kind == Label ? std::max(e.bounds.left() - placed.left(), 0) : 0;
     EXPECT_EQ(placed, e.bounds.adjusted(-grown, 0, 0, 0));
     EXPECT_LE(widget->fontMetrics().horizontalAdvance(text), placed.width());
-    EXPECT_EQ(c->TextSize(), e.textSize);
-    if (e.textSize) {
-      EXPECT_EQ(widget->font().pixelSize(), e.textSize);
-    }
+    EXPECT_EQ(std::pair(c->TextSize(), e.textSize ? widget->font().pixelSize() : 0),
+              std::pair(e.textSize, e.textSize));
     if (e.text) { // else the opening fills it in
       EXPECT_EQ(text.toStdString(), e.text);
     }
     EXPECT_EQ(c->Enabled(), e.enabled);
   }
-}
-
-TEST_F(LayoutTest, TabsPopupsScrollBarsAndTimerStartAsTheLayoutSaysInEachWindowButTheMenuBar) {
-  Halvorn *w = open(), *other = open();
-  EXPECT_EQ(std::tuple(w->Title(), w->Width(), w->Height()), std::tuple("Halvorn", 600, 435));
+  EXPECT_EQ(std::pair(w->Width(), w->Height()), std::pair(600, 435));
   const auto closeMinimizeMaximize = [](fw::Window* window) {
     const Qt::WindowFlags flags = window->qwindow()->windowFlags();
     return std::tuple(flags.testFlag(Qt::WindowCloseButtonHint),
@@ -98,8 +92,6 @@ TEST_F(LayoutTest, TabsPopupsScrollBarsAndTimerStartAsTheLayoutSaysInEachWindowB
   };
   EXPECT_EQ(closeMinimizeMaximize(w), std::tuple(true, false, false));
   EXPECT_EQ(closeMinimizeMaximize(fw::Window::New<TideDisplay>()), std::tuple(true, true, true));
-  EXPECT_EQ(rows(w->EarlyAMPM()), (std::vector<std::string>{"AM", "PM"}));
-  EXPECT_EQ(w->Selector()->ListCount(), 0);
   fw::TabPanel* tabs = w->ResultDisplay();
   EXPECT_EQ(std::tuple(tabs->TabCount(), tabs->TabText(0), tabs->TabText(1), tabs->TabText(2),
                        tabs->Value()),
@@ -108,12 +100,9 @@ TEST_F(LayoutTest, TabsPopupsScrollBarsAndTimerStartAsTheLayoutSaysInEachWindowB
     EXPECT_EQ(std::tuple(bar->Minimum(), bar->Maximum(), bar->Value(), bar->PageStep()),
               std::tuple(0, 0, 0, pageStep));
   EXPECT_EQ(std::pair(w->ShellPoller()->Mode(), w->ShellPoller()->Period()), std::pair(2, 1000));
-  EXPECT_EQ(w->GetMenuBar(), &MenuBar1::shared());
-  EXPECT_EQ(other->GetMenuBar(), w->GetMenuBar());
   EXPECT_NE(w->ShellPoller(), other->ShellPoller());
   EXPECT_NE(w->GetLocationsShell(), other->GetLocationsShell());
-  for (const Expected& e : kControls)
-    EXPECT_NE(w->FindControl(e.name), other->FindControl(e.name)) << e.name;
+  EXPECT_EQ(other->GetMenuBar(), &MenuBar1::shared());
 }
 
 } // namespace
