@@ -5,7 +5,7 @@ FUZZBUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
 JOBS ?= $(shell nproc)
 
-.PHONY: setup build run test test-sanitize fuzz bench clean
+.PHONY: setup build run test test-sanitize fuzz clean
 
 setup:
 	bash scripts/setup.sh
