@@ -224,94 +224,62 @@ TEST_F(SearchTest, SeattleWeekStartsFromAClearedListAndIsPublishedOnceByTheTimer
   EXPECT_EQ(status(), "after");
 }
 
-TEST_F(SearchTest, FailedRunsEndWithTheirLastWordsAndNothingRunsAsACommand) {
+// Stand-ins for the predictor print three samples, one period below 1 among
+// them, and then fail: the run keeps their rows and shows no range. csh, fed
+// from a pipe, may wait for the rest of a character that is not one in its
+// locale: the 1 s time-out turns such a wait into a failure here.
+TEST_F(SearchTest, RunsEndWithTheirLastWordsKeepTheirRowsAndNothingRunsAsACommand) {
   const std::string punctuation = "Bay 'x' #1 *?[a] {b,c} ~d; e & f | g < h > (i) %j ^k \xc3\xa9 l";
   const std::string longName = punctuation + std::string(300 - punctuation.size(), 'n');
-  const std::string odd = "/no $HOME !x 'q' \"dq\" `b` \\bs ~/";
+  const std::string odd = "/no $HOME !x 'q' \"dq\" `b` \\bs ~/", failed = "Tide search failed - ";
   const std::string tide = resource("tide"), tcd = resource("harmonics.tcd");
-  const struct {
-    std::string what, tool, database, place, lastWords;
-  } cases[] = {
-      {"unknown place", tide, tcd, "Atlantis", "Atlantis"},
-      {"300 bytes of shell punctuation", tide, tcd, longName, longName},
-      {"missing tool", odd + "tide", tcd, kSeattle, odd + "tide"},
-      {"missing database", tide, odd + "h.tcd", kSeattle, odd + "h.tcd"},
-      {"silent tool", "/bin/true", tcd, kSeattle, "the tide tool printed nothing"},
+  const std::string noMatch = failed + "tide: no station matches ";
+  const auto standIn = [this](const std::string& name, const std::string& tail) {
+    writeBytes(pathOf(name), "#!/bin/sh\nprintf '2026-12-05 12:00 AM PST 0.5\\n2026-12-05 12:15 AM "
+                             "PST 0.5\\n2026-12-05 12:30 AM PST 2\\n'\n" +
+                                 tail + "\n");
+    ::chmod(pathOf(name).c_str(), 0755);
+    return pathOf(name);
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    toolPaths() = {fw::FolderItem(c.tool), fw::FolderItem(c.database)};
-    window->thePlace = c.place;
-    window->FindTides();
-    ASSERT_TRUE(runToPublication());
-    EXPECT_THAT(status(), testing::AllOf(testing::StartsWith("Tide search failed - "),
-                                         testing::HasSubstr(c.lastWords)));
-    EXPECT_EQ(std::tuple(window->Result()->ListCount(), window->lastcollection->ntimesandtides,
-                         window->lastfound->ntimesandtides),
-              std::tuple(0, 0, 0));
-  }
-  EXPECT_TRUE(dialogs->calls.empty());
-}
-
-// Stand-ins for the predictor print three samples, one period below 1 among
-// them, and then fail.
-TEST_F(SearchTest, RunsThatFailAfterSamplesKeepTheirRowsAndShowNoRange) {
-  const std::string samples = "printf '2026-12-05 12:00 AM PST 0.5\\n2026-12-05 12:15 AM PST "
-                              "0.5\\n2026-12-05 12:30 AM PST 2\\n'\n";
-  const struct {
-    std::string what, tail, lastWords;
-  } cases[] = {
-      {"error", "echo 'tide: out of space' >&2; exit 1", "tide: out of space"},
-      // csh glues its message to the cut line, which is then no sample.
-      {"signal", "printf '2026-12-05 12:45 AM PST 0.4'; kill -9 $$",
-       "2026-12-05 12:45 AM PST 0.4Killed"},
-      {"silence", "exec sleep 60", "the tide tool did not finish"},
-  };
-  window->MinLength()->SetText("");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    const std::string tool = pathOf(c.what);
-    writeBytes(tool, "#!/bin/sh\n" + samples + c.tail + "\n");
-    ::chmod(tool.c_str(), 0755);
-    toolPaths().tidePath = fw::FolderItem(tool);
-    window->FindTides();
-    window->shellToPoll->TimeOut = 1000;
-    ASSERT_TRUE(runToPublication());
-    EXPECT_EQ(status(), "Tide search failed - " + c.lastWords);
-    EXPECT_EQ(std::tuple(window->Result()->ListCount(), window->lastcollection->ntimesandtides,
-                         window->lastfound->ntimesandtides),
-              std::tuple(1, 3, 1));
-  }
-}
-
-// csh, fed from a pipe, may wait for the rest of a character that is not one
-// in its locale; a few seconds' wait here is the fault.
-TEST_F(SearchTest, PlaceNamesTheLocaleCannotReadRunAtOnce) {
   const char* const set = std::getenv("LC_ALL");
   const std::optional<std::string> saved = set ? std::optional<std::string>(set) : std::nullopt;
   const struct {
-    const char *locale, *place, *status;
+    std::string tool, database, place, status; // status: how it starts
+    int found, samples;
+    const char* locale = "C.UTF-8";
   } cases[] = {
-      {"C",
-       "Mayag\xc3\xbc"
-       "ez",
-       "Tide search completed - checked 96, "},
-      {"C.UTF-8", "Maya\xff", "Tide search failed - tide: no station matches"},
+      {tide, tcd, "Atlantis", noMatch + "\"Atlantis\"", 0, 0},
+      {tide, tcd, longName, noMatch + '"' + longName + '"', 0, 0},
+      {odd + "tide", tcd, kSeattle, failed + odd + "tide: Command not found.", 0, 0},
+      {tide, odd + "h.tcd", kSeattle, failed + "tide: cannot open " + odd + "h.tcd: No such file",
+       0, 0},
+      {"/bin/true", tcd, kSeattle, failed + "the tide tool printed nothing", 0, 0},
+      {standIn("error", "echo 'tide: out of space' >&2; exit 1"), tcd, kSeattle,
+       failed + "tide: out of space", 1, 3},
+      // csh glues its message to the cut line, which is then no sample.
+      {standIn("signal", "printf '2026-12-05 12:45 AM PST 0.4'; kill -9 $$"), tcd, kSeattle,
+       failed + "2026-12-05 12:45 AM PST 0.4Killed", 1, 3},
+      {standIn("silence", "exec sleep 60"), tcd, kSeattle, failed + "the tide tool did not finish",
+       1, 3},
+      {tide, tcd, "Mayag\u00fcez", kCompleted, 7, 672, "C"},
+      {tide, tcd, "Maya\xff", noMatch, 0, 0},
   };
-  window->EndDate()->SetText("12/5/2026");
+  window->MinLength()->SetText("");
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.locale);
+    SCOPED_TRACE(c.tool + " " + c.place);
     ::setenv("LC_ALL", c.locale, 1);
+    toolPaths() = {fw::FolderItem(c.tool), fw::FolderItem(c.database)};
     window->thePlace = c.place;
-    QElapsedTimer clock;
-    clock.start();
     window->FindTides();
-    window->shellToPoll->TimeOut = 3000;
-    EXPECT_TRUE(runToPublication());
-    EXPECT_LT(clock.elapsed(), 1000);
+    window->shellToPoll->TimeOut = 1000;
+    ASSERT_TRUE(runToPublication());
     EXPECT_THAT(status(), testing::StartsWith(c.status));
+    EXPECT_EQ(std::tuple(window->Result()->ListCount(), window->lastfound->ntimesandtides,
+                         window->lastcollection->ntimesandtides),
+              std::tuple(c.found, c.found, c.samples));
   }
   saved ? ::setenv("LC_ALL", saved->c_str(), 1) : ::unsetenv("LC_ALL");
+  EXPECT_TRUE(dialogs->calls.empty());
 }
 
 TEST_F(SearchTest, ANewerSearchEndsTheRunningOneAndAloneIsPublished) {
