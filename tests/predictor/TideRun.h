@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <spawn.h>
 #include <sstream>
@@ -22,15 +23,12 @@ inline const std::string seattle = "Seattle, Puget Sound, Washington";
 
 struct TideResult {
   int status = -1; // -1 when the program did not exit normally
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // `hfilePath` nullopt: HFILE_PATH is not set at all.
