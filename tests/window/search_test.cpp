@@ -77,35 +77,25 @@ protected:
   Halvorn* window = nullptr;
 };
 
-TEST(ParseTime, ReadsTimesAndDurationsAndKeepsSecondsOnFailure) {
-  const struct {
-    const char *text, *ampm;
-    std::int32_t seconds; // -1: refused
-  } cases[] = {
-      {"", "", 0},
-      {"0", "", -1},
-      {"1", "", 3600},
-      {"1:30", "", 5400},
-      {"24:00", "", -1},
-      {"1:60", "", -1},
-      {"7.5", "", 25500},
-      {"5:30", "AM", 19800},
-      {"5:30", "PM", 63000},
-      {"12:15", "AM", 44100},
-      {"12:15", "PM", 44100},
-      {"0:30", "PM", 45000},
-      {"abc:xyz", "", 0},
-      {"abc", "", -1},
-      {"am", "", -1},
-      // A typed suffix is cut off; the popup alone says which half of the day.
-      {"5:30pm", "AM", 19800},
-      {"6am", "", 21600},
-  };
-  for (const auto& c : cases) {
-    std::int32_t seconds = 777;
-    EXPECT_EQ(Halvorn::ParseTime(c.text, c.ampm, seconds), c.seconds >= 0) << c.text << c.ampm;
-    EXPECT_EQ(seconds, c.seconds >= 0 ? c.seconds : 777) << c.text << c.ampm;
+// The seconds each text gives with the popup's half of the day; "-": refused,
+// the seconds left as they were.
+std::string parsed(const std::string& ampm, std::initializer_list<const char*> texts) {
+  std::string got;
+  for (const char* text : texts) {
+    std::int32_t seconds = -1;
+    const bool read = Halvorn::ParseTime(text, ampm, seconds);
+    got += (read || seconds != -1 ? std::to_string(seconds) : "-") + " ";
   }
+  return got;
+}
+
+TEST(ParseTime, ReadsTimesAndDurationsAndKeepsSecondsOnFailure) {
+  EXPECT_EQ(
+      parsed("", {"", "0", "1", "1:30", "24:00", "1:60", "7.5", "abc:xyz", "abc", "am", "6am"}),
+      "0 - 3600 5400 - - 25500 0 - - 21600 ");
+  // A typed suffix is cut off; the popup alone says which half of the day.
+  EXPECT_EQ(parsed("AM", {"5:30", "12:15", "5:30pm"}), "19800 44100 19800 ");
+  EXPECT_EQ(parsed("PM", {"5:30", "12:15", "0:30"}), "63000 44100 45000 ");
 }
 
 std::function<void(Halvorn&)> field(fw::TextField* (Halvorn::*control)() const, std::string text) {
