@@ -6,7 +6,6 @@
 #include "engine/TimeAndTide.h"
 #include "fw/Text.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 #include <algorithm>
@@ -164,9 +163,8 @@ TEST_F(SearchTest, TheHeightFieldsChooseTheComparisonAndTheTimesTheWindow) {
       {"2.5", "", "", "", "above", 0, 2.5f, 0, 0},
       {"", "1", "0:00", "", "below", 0, 1, 0, 0}, // a zero time counts as none
       {"1", "3.5 ft", "6:00", "6:00", "between", 1, 3.5f, 21600, 64800},
-      {"3", "1", "5:30", "7", "between", 3, 1, 19800, 68400}, // the latest in the afternoon
   };
-  window->LateAMPM()->SetListIndex(1);
+  window->LateAMPM()->SetListIndex(1); // the latest in the afternoon
   window->MinLength()->SetText("1:30");
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.higher) + " / " + c.lower);
@@ -188,12 +186,10 @@ TEST_F(SearchTest, SeattleWeekStartsFromAClearedListAndIsPublishedOnceByTheTimer
   window->lastcollection = std::make_shared<TimeAndTide>();
   window->ShellPoller()->SetMode(2);
   window->SearchButton()->Push();
-  const std::shared_ptr<GetTidesShell> shell = window->shellToPoll;
-  ASSERT_NE(shell, nullptr);
-  EXPECT_EQ(std::tuple(status(), window->Result()->ListCount(), window->lastcollection.get()),
-            std::tuple("Scanning tides", 0, nullptr));
-  EXPECT_EQ(std::tuple(shell->Mode, shell->TimeOut, shell->reportBox),
-            std::tuple(2, 30000, window->Result()));
+  ASSERT_NE(window->shellToPoll, nullptr);
+  EXPECT_EQ(std::tuple(status(), window->Result()->ListCount(), window->lastcollection.get(),
+                       window->shellToPoll->TimeOut),
+            std::tuple("Scanning tides", 0, nullptr, 30000));
   ASSERT_TRUE(QTest::qWaitFor([this] { return !window->shellToPoll; }, 30000));
 
   const auto found = rows(window->Result());
@@ -224,19 +220,18 @@ TEST_F(SearchTest, RunsEndWithTheirLastWordsKeepTheirRowsAndNothingRunsAsAComman
   const std::string odd = "/no $HOME !x 'q' \"dq\" `b` \\bs ~/", failed = "Tide search failed - ";
   const std::string tide = resource("tide"), tcd = resource("harmonics.tcd");
   const std::string noMatch = failed + "tide: no station matches ";
-  const auto standIn = [this](const std::string& name, const std::string& tail) {
-    writeBytes(pathOf(name), "#!/bin/sh\nprintf '2026-12-05 12:00 AM PST 0.5\\n2026-12-05 12:15 AM "
-                             "PST 0.5\\n2026-12-05 12:30 AM PST 2\\n'\n" +
-                                 tail + "\n");
+  const std::string printsThree =
+      "#!/bin/sh\nprintf '2026-12-05 12:00 AM PST 0.5\\n2026-12-05 12:15 "
+      "AM PST 0.5\\n2026-12-05 12:30 AM PST 2\\n'\n";
+  const auto standIn = [&](const std::string& name, const std::string& tail) {
+    writeBytes(pathOf(name), printsThree + tail);
     ::chmod(pathOf(name).c_str(), 0755);
     return pathOf(name);
   };
-  const char* const set = std::getenv("LC_ALL");
-  const std::optional<std::string> saved = set ? std::optional<std::string>(set) : std::nullopt;
   const struct {
     std::string tool, database, place, status; // status: how it starts
     int found, samples;
-    const char* locale = "C.UTF-8";
+    const char* locale = "C.UTF-8"; // as the tests run, and so the last row leaves it
   } cases[] = {
       {tide, tcd, "Atlantis", noMatch + "\"Atlantis\"", 0, 0},
       {tide, tcd, longName, noMatch + '"' + longName + '"', 0, 0},
@@ -268,7 +263,6 @@ TEST_F(SearchTest, RunsEndWithTheirLastWordsKeepTheirRowsAndNothingRunsAsAComman
                          window->lastcollection->ntimesandtides),
               std::tuple(c.found, c.found, c.samples));
   }
-  saved ? ::setenv("LC_ALL", saved->c_str(), 1) : ::unsetenv("LC_ALL");
   EXPECT_TRUE(dialogs->calls.empty());
 }
 
