@@ -36,10 +36,7 @@ inline TideResult runTide(std::vector<std::string> args,
                           const std::optional<std::string>& hfilePath = databasePath) {
   std::string names[] = {"/tmp/tide-test-out-XXXXXX", "/tmp/tide-test-err-XXXXXX"};
   const int fds[] = {mkstemp(names[0].data()), mkstemp(names[1].data())};
-  if (hfilePath)
-    setenv("HFILE_PATH", hfilePath->c_str(), 1);
-  else
-    unsetenv("HFILE_PATH");
+  hfilePath ? setenv("HFILE_PATH", hfilePath->c_str(), 1) : unsetenv("HFILE_PATH");
   args.insert(args.begin(), tidePath);
   std::vector<char*> argv;
   for (auto& arg : args)
@@ -76,9 +73,8 @@ inline std::vector<std::string> lines(const std::string& text) {
 // A medium-rare run of Halvorn's search command form.
 inline TideResult predict(const std::string& station, const std::string& begin,
                           const std::string& end, std::vector<std::string> extra = {}) {
-  std::vector<std::string> args{"-b", begin, "-e", end, "-ft", "-mm", "-s", "0:15", "-l", station};
-  args.insert(args.end(), extra.begin(), extra.end());
-  return runTide(args);
+  extra.insert(extra.begin(), {"-b", begin, "-e", end, "-ft", "-mm", "-s", "0:15", "-l", station});
+  return runTide(extra);
 }
 
 } // namespace tidetest
