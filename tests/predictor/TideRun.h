@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <spawn.h>
 #include <sstream>
@@ -22,15 +23,12 @@ inline const std::string seattle = "Seattle, Puget Sound, Washington";
 
 struct TideResult {
   int status = -1; // -1 when the program did not exit normally
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // `hfilePath` nullopt: HFILE_PATH is not set at all.
@@ -38,10 +36,7 @@ inline TideResult runTide(std::vector<std::string> args,
                           const std::optional<std::string>& hfilePath = databasePath) {
   std::string names[] = {"/tmp/tide-test-out-XXXXXX", "/tmp/tide-test-err-XXXXXX"};
   const int fds[] = {mkstemp(names[0].data()), mkstemp(names[1].data())};
-  if (hfilePath)
-    setenv("HFILE_PATH", hfilePath->c_str(), 1);
-  else
-    unsetenv("HFILE_PATH");
+  hfilePath ? setenv("HFILE_PATH", hfilePath->c_str(), 1) : unsetenv("HFILE_PATH");
   args.insert(args.begin(), tidePath);
   std::vector<char*> argv;
   for (auto& arg : args)
@@ -78,9 +73,8 @@ inline std::vector<std::string> lines(const std::string& text) {
 // A medium-rare run of Halvorn's search command form.
 inline TideResult predict(const std::string& station, const std::string& begin,
                           const std::string& end, std::vector<std::string> extra = {}) {
-  std::vector<std::string> args{"-b", begin, "-e", end, "-ft", "-mm", "-s", "0:15", "-l", station};
-  args.insert(args.end(), extra.begin(), extra.end());
-  return runTide(args);
+  extra.insert(extra.begin(), {"-b", begin, "-e", end, "-ft", "-mm", "-s", "0:15", "-l", station});
+  return runTide(extra);
 }
 
 } // namespace tidetest

@@ -44,43 +44,32 @@ double levelAt(const TideCurve& curve, Seconds at) {
   return level;
 }
 
-TEST(Harmonics, HighsAndLowsAlternateWhereTheCurveTurns) {
-  const auto& events = seattle().events;
-  // Seattle's mixed tide: close to four turns a day.
-  EXPECT_GT(events.size(), 100u);
-  EXPECT_LT(events.size(), 124u);
-  for (std::size_t i = 1; i < events.size(); ++i) {
-    const TideEvent& e = events[i];
-    EXPECT_NE(e.kind, events[i - 1].kind);
-    EXPECT_GT(e.time, events[i - 1].time);
-    // A turn: both neighbours a minute away lie on the same side of it.
-    EXPECT_EQ(seattle().curve().level(e.time - 60) <= e.level, (e.kind == EventKind::high))
-        << e.time;
-    EXPECT_EQ(seattle().curve().level(e.time + 60) <= e.level, (e.kind == EventKind::high))
-        << e.time;
-  }
-}
-
-TEST(Harmonics, SubordinateEventsTakeTheirOwnOffsets) {
+// A subordinate station's levels at its own event times are the reference's
+// events corrected by the offsets of their kind.
+TEST(Harmonics, HighsAndLowsAlternateWhereTheCurveTurnsAndSubordinatesTakeTheirOwnOffsets) {
   const auto& reference = seattle().curve();
   const auto& events = seattle().events;
   const SubordinateOffsets offsets{
       .highTime = 1800, .lowTime = -1200, .highMultiply = 0.5, .lowAdd = -1};
   const SubordinateCurve curve(reference, offsets, events);
-  for (std::size_t i = 1; i + 1 < events.size(); ++i) {
-    const TideEvent& e = events[i];
-    const Seconds at =
-        std::llround(e.time) + ((e.kind == EventKind::high) ? offsets.highTime : offsets.lowTime);
-    EXPECT_NEAR(levelAt(curve, at), (e.kind == EventKind::high) ? e.level * 0.5 : e.level - 1, 1e-3)
-        << i;
+  // Seattle's mixed tide: close to four turns a day.
+  EXPECT_TRUE(events.size() > 100 && events.size() < 124) << events.size();
+  for (std::size_t i = 1; i < events.size(); ++i) {
+    const TideEvent &e = events[i], &before = events[i - 1];
+    const bool high = e.kind == EventKind::high;
+    // A turn: both neighbours a minute away lie on the same side of it.
+    EXPECT_EQ(std::tuple(e.kind != before.kind, e.time > before.time,
+                         reference.level(e.time - 60) <= e.level,
+                         reference.level(e.time + 60) <= e.level),
+              std::tuple(true, true, high, high))
+        << e.time;
+    const Seconds at = std::llround(e.time) + (high ? offsets.highTime : offsets.lowTime);
+    if (i + 1 < events.size()) { // the last one's neighbours lie beyond the events
+      EXPECT_NEAR(levelAt(curve, at), high ? e.level * 0.5 : e.level - 1, 1e-3) << i;
+    }
   }
   // With the same offsets for highs and lows, events and the exact shift agree.
-  const SubordinateOffsets same{.highTime = 1800,
-                                .lowTime = 1800,
-                                .highMultiply = 0.8,
-                                .lowMultiply = 0.8,
-                                .highAdd = 0.5,
-                                .lowAdd = 0.5};
+  const SubordinateOffsets same{1800, 1800, 0.8, 0.8, 0.5, 0.5}; // times, factors, heights
   const SubordinateCurve exact(reference, same);
   const SubordinateCurve byEvents(reference, same, events);
   for (Seconds at = start + 2 * secondsPerDay; at < start + 20 * secondsPerDay; at += 900) {
@@ -95,10 +84,8 @@ TEST(Harmonics, CurrentsChangeSignAtTheirCorrectedSlackTimes) {
   const auto manhattan = [](const StationHeader& h) { return h.name.starts_with("Manhattan Br"); };
   const auto station =
       database.station(std::find_if(headers.begin(), headers.end(), manhattan)->record).value();
-  const Seconds from = startOfYear(2027);
-  const Seconds to = from + 31 * secondsPerDay;
-  PredictionModel own;
-  PredictionModel reference;
+  const Seconds from = startOfYear(2027), to = from + 31 * secondsPerDay;
+  PredictionModel own, reference;
   ASSERT_FALSE(own.build(database, station, from, to));
   ASSERT_FALSE(reference.build(database, database.station(station.referenceRecord).value(),
                                from - secondsPerDay, to + secondsPerDay));

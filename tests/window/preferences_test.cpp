@@ -9,7 +9,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::string_literals;
 using PreferencesTest = HalvornWindowTest;
 
 TEST_F(PreferencesTest, OpeningShowsTheComingWeekTheRememberedPlaceAndOnlyPathsNotKnownYet) {
@@ -52,7 +51,6 @@ TEST_F(PreferencesTest, FileHoldsThreeLengthPrefixedStringsAndTooLongOnesAsEmpty
   const std::string path255 = "/opt/" + std::string(245, 'd') + "/tide"; // name another file
   const std::string tcd = "/opt/tides/harmonics.tcd";
   const std::tuple<std::string, std::string, std::string> cases[] = {
-      {"Astoria, Oregon", "/opt/t/tide", "\x0f"s + "Astoria, Oregon\x0b/opt/t/tide\x18" + tcd},
       {"Astoria, Oregon", path300, preferencesBytes("Astoria, Oregon", "", tcd)},
       {std::string(256, 'p'), path255, preferencesBytes("", path255, tcd)},
   };
@@ -83,12 +81,6 @@ TEST_F(PreferencesTest, PreferencesThatCannotBeReadOrWrittenLoseNothingAndSayNot
   fs::remove(preferencesPath());
   ASSERT_EQ(::mkfifo(preferencesPath().c_str(), 0600), 0); // must not wait for a writer
   EXPECT_EQ(open()->thePlace, "");
-  fs::remove(preferencesPath());
-  fs::create_directory(preferencesPath());
-  Halvorn* reader = open();
-  EXPECT_EQ(reader->thePlace, "");
-  reader->Close(); // never writes into a folder of that name
-  EXPECT_TRUE(fs::is_directory(preferencesPath()));
 
   writeBytes(pathOf("a file"), "keep"); // no Preferences folder can be made
   ::setenv("XDG_CONFIG_HOME", pathOf("a file/config").c_str(), 1);
