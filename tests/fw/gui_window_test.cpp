@@ -112,7 +112,6 @@ protected:
   static QAction* action(fw::Window* w, const char* name) {
     return w->qwindow()->menuBar()->findChild<QAction*>(name);
   }
-  bool enabled(const char* name) const { return bar->Find(name)->Enabled(); }
   // The items enabled in a window's menu bar.
   static std::set<std::string> enabledIn(fw::Window* w) {
     std::set<std::string> names;
@@ -142,8 +141,7 @@ TEST_F(GuiTest, WindowsAreBuiltInOrderBelowTheMenuBarAndListedFrontMostFirst) {
   EXPECT_TRUE(first->readyAtOpen);
   QMainWindow* q = first->qwindow();
   ASSERT_TRUE(q->menuWidget() && !q->menuBar()->isNativeMenuBar());
-  const int menuHeight = q->menuWidget()->height();
-  EXPECT_EQ(q->centralWidget()->geometry(), QRect(0, menuHeight, 600, 435));
+  EXPECT_EQ(q->centralWidget()->geometry(), QRect(0, q->menuWidget()->height(), 600, 435));
 
   auto* second = fw::Window::New<Doc>();
   auto* third = fw::Window::New<Doc>();
@@ -186,57 +184,45 @@ TEST_F(GuiTest, CloseFromCodeItsOwnHandlerOrTheCloseBoxRaisesCloseOnceAndDeletes
 
 // ---- controls
 
-TEST_F(GuiTest, ScrollBarRaisesValueChangedBeforeTheSetterReturnsOnlyOnAChange) {
-  auto* scroll = fw::Window::New<Doc>()->AddControl<fw::ScrollBar>("Bar", {0, 0, 16, 142});
+// No event loop runs between a setter and the check: a queued event would be missing.
+TEST_F(GuiTest, ScrollBarAndPopupRaiseTheirEventAtOnceAndOnlyOnAChange) {
+  Doc* w = fw::Window::New<Doc>();
+  auto* scroll = w->AddControl<fw::ScrollBar>("Bar", {0, 0, 16, 142});
+  auto* popup = w->AddControl<fw::PopupMenu>("Popup", {0, 20, 100, 20});
   EXPECT_EQ(static_cast<QScrollBar*>(scroll->widget())->orientation(), Qt::Vertical);
+  std::string seen;
+  scroll->ValueChanged = [&] { seen += std::to_string(scroll->Value()) + " "; };
+  popup->Change = [&] { seen += popup->Text() + " "; };
   scroll->SetMaximum(10);
-  std::vector<int> seen;
-  scroll->ValueChanged = [&] { seen.push_back(scroll->Value()); };
-  // No event loop runs in between: a queued event would be missing.
-  scroll->SetValue(4);
-  scroll->SetValue(4);
-  scroll->SetValue(99);
+  for (int value : {4, 4, 99})
+    scroll->SetValue(value);
   scroll->SetMaximum(6);
   scroll->SetMinimum(8);
-  EXPECT_EQ(seen, (std::vector<int>{4, 10, 6, 8}));
-}
-
-TEST_F(GuiTest, PopupRaisesChangeOnlyWhenCodeOrTheUserChoosesAnotherRow) {
-  auto* popup = fw::Window::New<Doc>()->AddControl<fw::PopupMenu>("Popup", {0, 0, 100, 20});
-  std::vector<std::string> seen;
-  popup->Change = [&] { seen.push_back(popup->Text()); };
   for (const char* row : {"Anchorage", "Boston", "Cairns"})
     popup->AddRow(row);
   EXPECT_TRUE(popup->ListIndex() == -1 && popup->Text().empty());
-  popup->SetListIndex(1);
-  for (int same : {1, 3, -1, 99})
-    popup->SetListIndex(same);
+  for (int index : {1, 1, 3, -1, 99})
+    popup->SetListIndex(index);
   EXPECT_EQ(popup->ListIndex(), 1);
   QTest::keyClick(popup->widget(), Qt::Key_Down);
-  EXPECT_EQ(seen, (std::vector<std::string>{"Boston", "Cairns"}));
   popup->DeleteAllRows();
-  popup->SetListIndex(0);
   EXPECT_EQ(popup->ListIndex(), -1);
-  EXPECT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen, "4 10 6 8 Boston Cairns ");
 }
 
 TEST_F(GuiTest, TextFieldKeyDownSeesTypedKeysFirstAndTrueKeepsThemOut) {
   auto* field = fw::Window::New<Doc>()->Find<fw::TextField>("Field");
-  std::vector<std::string> keys;
+  std::string keys;
   field->KeyDown = [&](const std::string& key) {
-    keys.push_back(key);
+    keys += key;
     return key == "x" || key == "\r";
   };
   QTest::keyClicks(field->widget(), "axb");
   QTest::keyClick(field->widget(), Qt::Key_Return);
   QTest::keyClick(field->widget(), Qt::Key_Enter, Qt::KeypadModifier);
   QTest::keyClick(field->widget(), Qt::Key_Backspace);
+  EXPECT_EQ(keys, "axb\r\r\b");
   EXPECT_EQ(field->Text(), "a");
-  field->SetText("1:00");
-  QTest::keyClick(field->widget(), Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(field->widget(), Qt::Key_Shift);
-  EXPECT_EQ(keys, (std::vector<std::string>{"a", "x", "b", "\r", "\r", "\b"}));
-  EXPECT_EQ(field->Text(), "1:00");
 }
 
 TEST_F(GuiTest, ACanvasPaintsOnceWhenItsTabComesForwardAndAtOnceOnRefresh) {
@@ -321,19 +307,19 @@ TEST_F(GuiTest, EditItemsServeTheFocusedFieldWhenTheyCanDoSomething) {
   field->SetFocus();
   ASSERT_EQ(QApplication::focusWidget(), edit);
   QApplication::clipboard()->clear();
-  auto expectEnabled = [this](std::vector<const char*> on, std::vector<const char*> off) {
+  const auto enabledEditItems = [this] {
     fw::updateMenuEnabling();
-    for (const char* name : on)
-      EXPECT_TRUE(enabled(name)) << name;
-    for (const char* name : off)
-      EXPECT_FALSE(enabled(name)) << name;
+    std::string on;
+    for (const std::string name : {"Undo", "Cut", "Copy", "Paste", "Clear"})
+      on += bar->Find("Edit" + name)->Enabled() ? name + " " : "";
+    return on;
   };
-  expectEnabled({}, {"EditUndo", "EditCut", "EditCopy", "EditPaste", "EditClear"});
+  EXPECT_EQ(enabledEditItems(), "");
   QTest::keyClicks(edit, "Seattle");
   edit->selectAll();
-  expectEnabled({"EditUndo", "EditCut", "EditCopy", "EditClear"}, {"EditPaste"});
+  EXPECT_EQ(enabledEditItems(), "Undo Cut Copy Clear ");
   EXPECT_TRUE(fw::chooseMenuItem("EditCut"));
-  expectEnabled({"EditPaste"}, {"EditCopy"});
+  EXPECT_EQ(enabledEditItems(), "Undo Paste ");
   EXPECT_TRUE(fw::chooseMenuItem("EditPaste"));
   EXPECT_EQ(field->Text(), "Seattle");
 }
