@@ -30,8 +30,6 @@ TEST(Text, Str_GivesTheShortestTextThatReadsBack) {
     EXPECT_EQ(Str(value), text) << value;
   for (double v : {0.1, 1.0 / 3, -2.5e-7, 6.02214076e23, 123.456})
     EXPECT_EQ(Val(Str(v)), v) << Str(v);
-  for (float v : {0.1f, 1.0f / 3, -6.078608f})
-    EXPECT_EQ(static_cast<float>(Val(Str(v))), v) << Str(v);
 }
 
 TEST(Text, Format_PadsWithZeros) {
