@@ -15,10 +15,10 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTest>
-#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,7 +26,7 @@
 namespace {
 
 // Every EnableMenuItems event and menu handler run, in order.
-std::vector<std::string> journal;
+std::string journal;
 fw::MenuBar* barForNewWindows = nullptr;
 
 std::unique_ptr<fw::MenuItem> item(const char* name, const char* text, const char* shortcut = "") {
@@ -51,50 +51,48 @@ std::unique_ptr<fw::MenuBar> makeBar() {
 // A menu handler that notes `entry` in the journal.
 std::function<bool()> logs(const std::string& entry, bool handled = true) {
   return [entry, handled] {
-    journal.push_back(entry);
+    journal += entry + "; ";
     return handled;
   };
 }
 
 class RecordingApp : public fw::Application {
 public:
-  void Event_EnableMenuItems() override { journal.push_back("app enable"); }
+  void Event_EnableMenuItems() override { journal += "app enable; "; }
 };
 
 class Doc : public fw::Window {
 public:
   std::string name;
-  std::vector<std::string> events;
-  bool readyAtOpen = false;
-  std::function<void()> enable;
+  std::string events;
+  std::function<void()> enable = [] {};
 
   explicit Doc(std::string n = "doc") : name(std::move(n)) {}
   void Event_EnableMenuItems() override {
-    journal.push_back(name + " enable");
-    if (enable)
-      enable();
+    journal += name + " enable; ";
+    enable();
   }
 
 protected:
   void Layout() override {
-    events.push_back("Layout");
+    events += "Layout ";
     SetMenuBar(barForNewWindows);
     SetSize(600, 435);
   }
   void CreateControls() override {
-    events.push_back("CreateControls");
+    events += "CreateControls ";
     AddControl<fw::TextField>("Field", {10, 10, 200, 22});
     AddControl<fw::PushButton>("CloseButton", {8, 40, 80, 20})->Action = [this] {
       Close();
       Find<fw::TextField>("Field")->SetText("closed");
     };
   }
-  void AddMenuHandlers() override { events.push_back("AddMenuHandlers"); }
+  void AddMenuHandlers() override { events += "AddMenuHandlers "; }
   void Event_Open() override {
-    events.push_back("Open");
-    readyAtOpen = FindControl("Field") && Frontmost() == this && qwindow()->isVisible();
+    // Built, in front and shown by now, or "?" marks it.
+    events += FindControl("Field") && Frontmost() == this && qwindow()->isVisible() ? "Open " : "?";
   }
-  void Event_Close() override { events.push_back("Close"); }
+  void Event_Close() override { events += "Close "; }
 };
 
 class GuiTest : public ::testing::Test {
@@ -109,17 +107,16 @@ protected:
       w->Close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
-  static QAction* action(fw::Window* w, const char* name) {
-    return w->qwindow()->menuBar()->findChild<QAction*>(name);
-  }
-  bool enabled(const char* name) const { return bar->Find(name)->Enabled(); }
-  // The items enabled in a window's menu bar.
-  static std::set<std::string> enabledIn(fw::Window* w) {
+  // The items enabled in a window's menu bar, by name; only those starting with `start`.
+  static std::string enabledIn(fw::Window* w, const QString& start = "") {
     std::set<std::string> names;
     for (const QAction* a : w->qwindow()->menuBar()->findChildren<QAction*>())
-      if (a->isEnabled() && !a->objectName().isEmpty())
+      if (a->isEnabled() && !a->objectName().isEmpty() && a->objectName().startsWith(start))
         names.insert(a->objectName().toStdString());
-    return names;
+    std::string text;
+    for (const std::string& name : names)
+      text += name + " ";
+    return text;
   }
   static Doc* activeDoc() {
     auto* d = fw::Window::New<Doc>("w");
@@ -137,16 +134,12 @@ protected:
 TEST_F(GuiTest, WindowsAreBuiltInOrderBelowTheMenuBarAndListedFrontMostFirst) {
   barForNewWindows = nullptr; // the application's bar serves
   auto* first = fw::Window::New<Doc>();
-  EXPECT_EQ(first->events,
-            (std::vector<std::string>{"Layout", "CreateControls", "AddMenuHandlers", "Open"}));
-  EXPECT_TRUE(first->readyAtOpen);
+  EXPECT_EQ(first->events, "Layout CreateControls AddMenuHandlers Open ");
   QMainWindow* q = first->qwindow();
   ASSERT_TRUE(q->menuWidget() && !q->menuBar()->isNativeMenuBar());
-  const int menuHeight = q->menuWidget()->height();
-  EXPECT_EQ(q->centralWidget()->geometry(), QRect(0, menuHeight, 600, 435));
+  EXPECT_EQ(q->centralWidget()->geometry(), QRect(0, q->menuWidget()->height(), 600, 435));
 
-  auto* second = fw::Window::New<Doc>();
-  auto* third = fw::Window::New<Doc>();
+  Doc *second = fw::Window::New<Doc>(), *third = fw::Window::New<Doc>();
   EXPECT_EQ(fw::Window::Windows(), (std::vector<fw::Window*>{third, second, first}));
   first->Show();
   EXPECT_EQ(fw::Window::Frontmost(), first);
@@ -165,20 +158,17 @@ TEST_F(GuiTest, CloseFromCodeItsOwnHandlerOrTheCloseBoxRaisesCloseOnceAndDeletes
     auto* w = fw::Window::New<Doc>();
     QPointer<QMainWindow> q = w->qwindow();
     fw::Timer* timer = w->AddTimer("Poller");
-    int fired = 0;
-    timer->Action = [&fired] { ++fired; };
+    timer->Action = [] { ADD_FAILURE() << "fired after Close"; };
     timer->SetPeriod(10);
     if (way == "handler")
       w->Find<fw::PushButton>("CloseButton")->Push();
     if (way == "close box")
       q->close();
     w->Close(); // the first from code, a second from the others
-    EXPECT_EQ(std::count(w->events.begin(), w->events.end(), "Close"), 1);
-    EXPECT_FALSE(w->IsOpen() || q->isVisible());
-    EXPECT_TRUE(fw::Window::Windows().empty());
+    EXPECT_EQ(w->events, "Layout CreateControls AddMenuHandlers Open Close ");
+    EXPECT_FALSE(w->IsOpen() || q->isVisible() || !fw::Window::Windows().empty());
     timer->fire();
     QTest::qWait(30);
-    EXPECT_EQ(fired, 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(q.isNull());
   }
@@ -186,81 +176,54 @@ TEST_F(GuiTest, CloseFromCodeItsOwnHandlerOrTheCloseBoxRaisesCloseOnceAndDeletes
 
 // ---- controls
 
-TEST_F(GuiTest, ScrollBarRaisesValueChangedBeforeTheSetterReturnsOnlyOnAChange) {
-  auto* scroll = fw::Window::New<Doc>()->AddControl<fw::ScrollBar>("Bar", {0, 0, 16, 142});
-  EXPECT_EQ(static_cast<QScrollBar*>(scroll->widget())->orientation(), Qt::Vertical);
-  scroll->SetMaximum(10);
-  std::vector<int> seen;
-  scroll->ValueChanged = [&] { seen.push_back(scroll->Value()); };
-  // No event loop runs in between: a queued event would be missing.
-  scroll->SetValue(4);
-  scroll->SetValue(4);
-  scroll->SetValue(99);
-  scroll->SetMaximum(6);
-  scroll->SetMinimum(8);
-  EXPECT_EQ(seen, (std::vector<int>{4, 10, 6, 8}));
-}
-
-TEST_F(GuiTest, PopupRaisesChangeOnlyWhenCodeOrTheUserChoosesAnotherRow) {
-  auto* popup = fw::Window::New<Doc>()->AddControl<fw::PopupMenu>("Popup", {0, 0, 100, 20});
-  std::vector<std::string> seen;
-  popup->Change = [&] { seen.push_back(popup->Text()); };
+// No event loop runs between a setter and the check: a queued event would be missing.
+TEST_F(GuiTest, PopupRaisesChangeAtOnceOnlyWhenCodeOrTheUserChoosesAnotherRow) {
+  Doc* w = fw::Window::New<Doc>();
+  auto* popup = w->AddControl<fw::PopupMenu>("Popup", {0, 0, 100, 20});
+  std::string seen;
+  popup->Change = [&] { seen += popup->Text() + " "; };
   for (const char* row : {"Anchorage", "Boston", "Cairns"})
     popup->AddRow(row);
   EXPECT_TRUE(popup->ListIndex() == -1 && popup->Text().empty());
-  popup->SetListIndex(1);
-  for (int same : {1, 3, -1, 99})
-    popup->SetListIndex(same);
+  for (int index : {1, 1, 3, -1, 99})
+    popup->SetListIndex(index);
   EXPECT_EQ(popup->ListIndex(), 1);
   QTest::keyClick(popup->widget(), Qt::Key_Down);
-  EXPECT_EQ(seen, (std::vector<std::string>{"Boston", "Cairns"}));
   popup->DeleteAllRows();
-  popup->SetListIndex(0);
   EXPECT_EQ(popup->ListIndex(), -1);
-  EXPECT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen, "Boston Cairns ");
+  auto* scroll = w->AddControl<fw::ScrollBar>("Bar", {0, 30, 16, 142}); // a tall bar stands upright
+  EXPECT_EQ(static_cast<QScrollBar*>(scroll->widget())->orientation(), Qt::Vertical);
 }
 
 TEST_F(GuiTest, TextFieldKeyDownSeesTypedKeysFirstAndTrueKeepsThemOut) {
   auto* field = fw::Window::New<Doc>()->Find<fw::TextField>("Field");
-  std::vector<std::string> keys;
+  std::string keys;
   field->KeyDown = [&](const std::string& key) {
-    keys.push_back(key);
+    keys += key;
     return key == "x" || key == "\r";
   };
   QTest::keyClicks(field->widget(), "axb");
   QTest::keyClick(field->widget(), Qt::Key_Return);
   QTest::keyClick(field->widget(), Qt::Key_Enter, Qt::KeypadModifier);
-  QTest::keyClick(field->widget(), Qt::Key_Backspace);
-  EXPECT_EQ(field->Text(), "a");
-  field->SetText("1:00");
-  QTest::keyClick(field->widget(), Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(field->widget(), Qt::Key_Shift);
-  EXPECT_EQ(keys, (std::vector<std::string>{"a", "x", "b", "\r", "\r", "\b"}));
-  EXPECT_EQ(field->Text(), "1:00");
+  EXPECT_EQ(keys + "|" + field->Text(), "axb\r\r|ab");
 }
 
-TEST_F(GuiTest, ACanvasPaintsOnceWhenItsTabComesForwardAndAtOnceOnRefresh) {
+TEST_F(GuiTest, ACanvasPaintsOnceWhenItsTabComesForward) {
   auto* w = fw::Window::New<Doc>();
-  auto* tabs = w->AddControl<fw::TabPanel>("Tabs", {20, 207, 560, 208},
-                                           std::vector<std::string>{"List", "Calendar", "Graph"});
-  auto* canvas = w->AddControlOnTab<fw::Canvas>(tabs, 2, "Canvas", {187, 266, 226, 142});
+  auto* tabs =
+      w->AddControl<fw::TabPanel>("Tabs", {0, 0, 560, 208}, std::vector<std::string>{"A", "B"});
+  auto* canvas = w->AddControlOnTab<fw::Canvas>(tabs, 1, "Canvas", {10, 40, 226, 142});
   int paints = 0;
-  canvas->Paint = [&](fw::Graphics& g) {
+  canvas->Paint = [&](fw::Graphics&) {
     ++paints;
-    g.ForeColor = fw::RGB(0, 0, 255);
-    g.FillRect(0, 0, 5, 5);
     canvas->widget()->update(); // asking for more must not paint in a loop
   };
   QTest::qWait(50);
   EXPECT_EQ(paints, 0);
-  tabs->SetValue(2);
+  tabs->SetValue(1);
   QTest::qWait(100);
   EXPECT_EQ(paints, 1);
-
-  canvas->GetGraphics().FillRect(40, 30, 10, 10);
-  canvas->Refresh(); // paints afresh
-  EXPECT_EQ(paints, 2);
-  EXPECT_NE(canvas->image().pixel(45, 35), qRgb(0, 0, 255));
 }
 
 // ---- menus
@@ -275,65 +238,60 @@ TEST_F(GuiTest, TheFrontWindowsAndTheApplicationsHandlersEnableAndServeTheItems)
   front->AddMenuHandler("TidesManual", logs("front TidesManual", false));
   front->enable = [this] { bar->Find("EditClear")->Enable(); }; // the last word
   bar->Find("EditCopy")->Enable(); // stale state from an earlier update
-  EXPECT_FALSE(action(front, "FileClose")->isEnabled());
+  EXPECT_FALSE(front->qwindow()->menuBar()->findChild<QAction*>("FileClose")->isEnabled());
 
   emit front->qwindow()->menuBar()->actions().front()->menu()->aboutToShow();
-  const std::set<std::string> on = {"FileMenu", "FileNew",   "FileClose", "FileQuit",
-                                    "EditMenu", "EditClear", "TidesMenu", "TidesManual"};
+  const std::string on =
+      "EditClear EditMenu FileClose FileMenu FileNew FileQuit TidesManual TidesMenu ";
   EXPECT_EQ(enabledIn(front), on);
   EXPECT_EQ(enabledIn(back), on);
-  EXPECT_EQ(journal, (std::vector<std::string>{"app enable", "front enable"}));
+  EXPECT_EQ(journal, "app enable; front enable; ");
 
   journal.clear();
-  EXPECT_TRUE(fw::chooseMenuItem("FileClose"));
-  EXPECT_TRUE(fw::chooseMenuItem("FileNew"));
-  EXPECT_FALSE(fw::chooseMenuItem("FileSaveAs"));
-  EXPECT_FALSE(fw::chooseMenuItem("TidesManual"));
-  EXPECT_FALSE(fw::chooseMenuItem("NoSuchItem"));
+  for (const std::string name : {"FileClose", "FileNew", "FileSaveAs", "TidesManual", "NoSuchItem"})
+    journal += name + (fw::chooseMenuItem(name) ? " chosen; " : " not handled; ");
   EXPECT_EQ(journal,
-            (std::vector<std::string>{"front FileClose", "app FileNew", "front TidesManual"}));
+            "front FileClose; FileClose chosen; app FileNew; FileNew chosen; FileSaveAs not "
+            "handled; front TidesManual; TidesManual not handled; NoSuchItem not handled; ");
   back->Show();
   fw::updateMenuEnabling();
   journal.clear();
-  action(back, "FileSaveAs")->trigger();
-  EXPECT_EQ(journal, (std::vector<std::string>{"app enable", "back enable", "back FileSaveAs"}));
+  back->qwindow()->menuBar()->findChild<QAction*>("FileSaveAs")->trigger();
+  EXPECT_EQ(journal, "app enable; back enable; back FileSaveAs; ");
 }
 
 // A held chord chooses its command once: the key's repeats choose nothing.
 TEST_F(GuiTest, AShortcutSeesCurrentStatesWithoutAMenuHavingOpenedAndDoesNotRepeat) {
   Doc* w = activeDoc();
   w->AddMenuHandler("FileClose", logs("w FileClose"));
-  ASSERT_FALSE(action(w, "FileClose")->isEnabled());
+  ASSERT_FALSE(w->qwindow()->menuBar()->findChild<QAction*>("FileClose")->isEnabled());
   QTest::keyClick(w->qwindow(), Qt::Key_W, Qt::ControlModifier);
   w->Find<fw::TextField>("Field")->SetFocus();
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
   for (int repeat = 0; repeat < 3; ++repeat)
     QTest::simulateEvent(QApplication::focusWidget(), true, Qt::Key_W, Qt::ControlModifier, "",
                          true);
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
-  std::erase_if(journal, [](const std::string& e) { return e.ends_with("enable"); });
-  EXPECT_EQ(journal, (std::vector<std::string>{"w FileClose", "w FileClose"}));
+  EXPECT_EQ(std::regex_replace(journal, std::regex("\\w+ enable; "), ""),
+            "w FileClose; w FileClose; ");
 }
 
 TEST_F(GuiTest, EditItemsServeTheFocusedFieldWhenTheyCanDoSomething) {
-  auto* field = activeDoc()->Find<fw::TextField>("Field");
+  Doc* w = activeDoc();
+  auto* field = w->Find<fw::TextField>("Field");
   auto* edit = static_cast<QLineEdit*>(field->widget());
   field->SetFocus();
   ASSERT_EQ(QApplication::focusWidget(), edit);
   QApplication::clipboard()->clear();
-  auto expectEnabled = [this](std::vector<const char*> on, std::vector<const char*> off) {
+  const auto editItems = [w] {
     fw::updateMenuEnabling();
-    for (const char* name : on)
-      EXPECT_TRUE(enabled(name)) << name;
-    for (const char* name : off)
-      EXPECT_FALSE(enabled(name)) << name;
+    return enabledIn(w, "Edit");
   };
-  expectEnabled({}, {"EditUndo", "EditCut", "EditCopy", "EditPaste", "EditClear"});
+  EXPECT_EQ(editItems(), "EditMenu ");
   QTest::keyClicks(edit, "Seattle");
   edit->selectAll();
-  expectEnabled({"EditUndo", "EditCut", "EditCopy", "EditClear"}, {"EditPaste"});
+  EXPECT_EQ(editItems(), "EditClear EditCopy EditCut EditMenu EditUndo ");
   EXPECT_TRUE(fw::chooseMenuItem("EditCut"));
-  expectEnabled({"EditPaste"}, {"EditCopy"});
+  EXPECT_EQ(editItems(), "EditMenu EditPaste EditUndo ");
   EXPECT_TRUE(fw::chooseMenuItem("EditPaste"));
   EXPECT_EQ(field->Text(), "Seattle");
 }
