@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <QTest>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -116,24 +117,20 @@ std::pair<int, int> curveRows(fw::Canvas* canvas, fw::ScrollBar* scroll) {
 
 } // namespace
 
-TEST(MonthCalendar, WeekdayHeaderOverARuleFrom14To212) {
-  const QImage img = drawMonth(2026, 3);
+TEST(MonthCalendar, WeekdaysOverARuleDaysInTheirColumnUntilTheMonthsEnd) {
+  const QImage march = drawMonth(2026, 3);
   const char* names[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   for (int i = 0; i < 7; ++i)
-    EXPECT_TRUE(textAt(img, names[i], 14 + 28 * i, 13, black)) << names[i];
-  EXPECT_EQ(count(img, QRect(13, 16, 201, 1), black), 199);
-}
-
-TEST(MonthCalendar, DaysStartInTheirWeekdayColumnAndStopAtTheMonthsEnd) {
-  struct Case {
-    int year, month, day, column, row;
-  } cases[] = {
+    EXPECT_TRUE(textAt(march, names[i], 14 + 28 * i, 13, black)) << names[i];
+  EXPECT_EQ(count(march, QRect(13, 16, 201, 1), black), 199); // the rule from 14 to 212
+  const std::array<int, 5> cases[] = {
+      // year, month, day, column, row
       {2026, 3, 1, 0, 0},  {2026, 3, 8, 0, 1},                      // starts on a Sunday
       {2026, 8, 1, 6, 0},  {2026, 8, 2, 0, 1}, {2026, 8, 31, 1, 5}, // on a Saturday: six rows
       {2027, 2, 28, 0, 4},                                          // a common year's February
   };
-  for (const Case& c : cases)
-    EXPECT_TRUE(dayAt(drawMonth(c.year, c.month), c.day, c.column, c.row)) << c.month << c.day;
+  for (auto [year, month, day, column, row] : cases)
+    EXPECT_TRUE(dayAt(drawMonth(year, month), day, column, row)) << month << " " << day;
   EXPECT_EQ(count(drawMonth(2026, 8), QRect(70, 119, 140, 16), black), 0);
   EXPECT_EQ(count(drawMonth(2027, 2), QRect(42, 99, 168, 18), black), 0);
 }
@@ -153,18 +150,15 @@ TEST(TideGraph, ThresholdLinesTwoBelowTheirRowOnlyInsideTheCurvesRange) {
   const auto s = series(676);
   const auto [lo, hi] = TideGraph::heightRange(*s);
   Graph probe(mainStyle);
-  probe.draw(*s);
-  const int row25 = probe.graph.row(2.5f) + 2, row1 = probe.graph.row(1.0f) + 2;
-  struct Case {
-    TideGraph::Levels levels;
-    std::vector<int> rows;
-  } cases[] = {{{2.5f, TideGraph::noLevel}, {row25}},
-               {{2.5f, 1.0f}, {row25, row1}},
-               {{lo, hi}, {2, 149 - 22}},
-               {{hi + 0.01f, lo - 0.01f}, {}},
-               {{1.0f, 1.0f}, {row1}}};
-  for (const Case& c : cases)
-    EXPECT_EQ(greenRows(Graph(mainStyle).draw(*s, c.levels).img), c.rows) << c.levels.higher;
+  const int row25 = probe.draw(*s).graph.row(2.5f) + 2, row1 = probe.graph.row(1.0f) + 2;
+  const std::pair<TideGraph::Levels, std::vector<int>> cases[] = {
+      {{2.5f, TideGraph::noLevel}, {row25}},
+      {{2.5f, 1.0f}, {row25, row1}},
+      {{lo, hi}, {2, 149 - 22}},
+      {{hi + 0.01f, lo - 0.01f}, {}},
+      {{1.0f, 1.0f}, {row1}}};
+  for (const auto& [levels, rows] : cases)
+    EXPECT_EQ(greenRows(Graph(mainStyle).draw(*s, levels).img), rows) << levels.higher;
 }
 
 // A flat series of 10 samples: no vertical scale, so curve and level sit on the middle row.
@@ -198,7 +192,9 @@ protected:
   Halvorn* w = open();
 };
 
-TEST_F(ChartsTest, CalendarShowsTheMonthsFromFirstToLastPeriodUntilASearchFindsNone) {
+// Publishing moves both scroll bars, each once while `updating`: its handler must leave the
+// canvas undrawn.
+TEST_F(ChartsTest, CalendarShowsTheMonthsOfThePeriodsAndIsRedrawnWithTheScrollBarsSilenced) {
   w->DisplayCalendar();
   EXPECT_EQ(w->WhichMonth()->Text(), "");
   w->lastfound = periodsOn({fw::Date::FromFields(2026, 11, 10), fw::Date::FromFields(2027, 1, 5)});
@@ -212,25 +208,9 @@ TEST_F(ChartsTest, CalendarShowsTheMonthsFromFirstToLastPeriodUntilASearchFindsN
   w->DisplayCalendar();
   w->ScrollMonth()->SetValue(1);
   EXPECT_EQ(w->WhichMonth()->Text(), "February 2026");
-  // No repaint may bring back a month of the earlier search.
-  w->lastfound = std::make_shared<TimeAndTide>();
-  w->DisplayCalendar();
-  Halvorn* fresh = open();
-  fresh->RedrawMonths();
-  for (int repaint = 0; repaint < 2; ++repaint, w->MonthDisplay()->Refresh()) {
-    EXPECT_TRUE(w->MonthDisplay()->image() == fresh->MonthDisplay()->image()) << repaint;
-    EXPECT_EQ(w->WhichMonth()->Text(), "No tides found");
-  }
-}
-
-TEST_F(ChartsTest, PublishingRedrawsWithTheScrollBarsSilenced) {
-  w->lastfound = periodsOn({fw::Date::FromFields(2026, 1, 3), fw::Date::FromFields(2026, 6, 3)});
-  w->DisplayCalendar();
-  w->ScrollMonth()->SetValue(4);
   w->lastcollection = series(1000);
   w->UpdatePlot();
   w->ScrollPlot()->SetValue(2);
-  // Each scroll bar is moved once while `updating`; its handler must leave the canvas undrawn.
   int silenced = 0;
   for (auto [bar, canvas] :
        {std::pair{w->ScrollMonth(), w->MonthDisplay()}, {w->ScrollPlot(), w->Plot()}})
@@ -240,13 +220,19 @@ TEST_F(ChartsTest, PublishingRedrawsWithTheScrollBarsSilenced) {
       handler();
       silenced += w->updating && at(canvas->image(), 5, 5) == unpainted ? 1 : 0;
     };
-  w->lastfound = periodsOn({fw::Date::FromFields(2026, 11, 10)});
+  // A search that finds none: no repaint may bring back a month of the earlier search.
+  w->lastfound = std::make_shared<TimeAndTide>();
   w->DisplayCalendar();
   w->UpdatePlot();
   EXPECT_EQ(silenced, 2);
-  EXPECT_EQ(w->WhichMonth()->Text(), "November 2026");
   EXPECT_TRUE(w->Plot()->image() ==
               Graph(mainStyle).draw(*w->lastcollection, {TideGraph::noLevel, 1}).img);
+  Halvorn* fresh = open();
+  fresh->RedrawMonths();
+  for (int repaint = 0; repaint < 2; ++repaint, w->MonthDisplay()->Refresh()) {
+    EXPECT_TRUE(w->MonthDisplay()->image() == fresh->MonthDisplay()->image()) << repaint;
+    EXPECT_EQ(w->WhichMonth()->Text(), "No tides found");
+  }
 }
 
 // The curve, the day lines and the labels reach the canvas's last column and row.
@@ -283,27 +269,19 @@ TEST_F(ChartsTest, GraphWindowsAreIndependentSnapshotsOfASearchWithSamples) {
 
   w->lastcollection = series(200, [](int) { return 7.0f; });
   w->TideHigher()->SetText("");
-  w->_TidesShowTideGraph_Action();
-  TideDisplay* two = openWindowsOf<TideDisplay>().at(0);
-  EXPECT_EQ(two->ScrollPlot()->Maximum(), 0);
   w->Close();
-  two->Close();
   flushClosedWindows();
   one->Plot()->Refresh();
   EXPECT_TRUE(one->Plot()->image() == drawn);
 }
 
-TEST_F(ChartsTest, GraphWindowBeforeItsSeriesAndTheWaysToCloseIt) {
-  auto* graph = fw::Window::New<TideDisplay>();
-  graph->Plot()->Refresh();
-  const QImage& img = graph->Plot()->image();
-  EXPECT_EQ(count(img, QRect(1, 1, 671, 188), white), 671 * 188);
-  EXPECT_EQ(count(img, img.rect(), black), 2 * 673 + 2 * 188);
-  graph->DoneButton()->Push();
-  EXPECT_TRUE(openWindowsOf<TideDisplay>().empty());
+TEST_F(ChartsTest, GraphWindowBeforeItsSeriesAndReturnOrEscapeToCloseIt) {
   for (const auto key : {Qt::Key_Return, Qt::Key_Escape}) {
-    graph = fw::Window::New<TideDisplay>();
+    auto* graph = fw::Window::New<TideDisplay>();
     ASSERT_TRUE(QTest::qWaitForWindowActive(graph->qwindow()));
+    const QImage& img = graph->Plot()->image();
+    EXPECT_EQ(count(img, QRect(1, 1, 671, 188), white), 671 * 188);
+    EXPECT_EQ(count(img, img.rect(), black), 2 * 673 + 2 * 188);
     QTest::keyClick(graph->qwindow(), key);
     EXPECT_TRUE(openWindowsOf<TideDisplay>().empty()) << key;
   }
