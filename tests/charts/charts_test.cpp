@@ -117,7 +117,7 @@ std::pair<int, int> curveRows(fw::Canvas* canvas, fw::ScrollBar* scroll) {
 
 } // namespace
 
-TEST(MonthCalendar, WeekdaysOverARuleDaysInTheirColumnUntilTheMonthsEnd) {
+TEST(MonthCalendar, WeekdaysOverARuleDaysInTheirColumnUntilTheMonthsEndRedWherePeriodsStart) {
   const QImage march = drawMonth(2026, 3);
   const char* names[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   for (int i = 0; i < 7; ++i)
@@ -133,9 +133,7 @@ TEST(MonthCalendar, WeekdaysOverARuleDaysInTheirColumnUntilTheMonthsEnd) {
     EXPECT_TRUE(dayAt(drawMonth(year, month), day, column, row)) << month << " " << day;
   EXPECT_EQ(count(drawMonth(2026, 8), QRect(70, 119, 140, 16), black), 0);
   EXPECT_EQ(count(drawMonth(2027, 2), QRect(42, 99, 168, 18), black), 0);
-}
-
-TEST(MonthCalendar, RedExactlyOnTheDaysAPeriodStarts) {
+  // Red exactly on the days a period starts, even a minute before midnight.
   TimeAndTide found;
   for (auto [day, hour, minute] : {std::tuple{5, 0, 0}, {10, 23, 45}, {12, 0, 0}, {20, 23, 59}})
     found.Append(fw::Date::FromFields(2026, 12, day, hour, minute).TotalSeconds(), 7200);
@@ -180,11 +178,6 @@ TEST(TideGraph, DayColumnsEvery96PixelsLabelledAndFramedPerWindowAFlatCurveInThe
     EXPECT_EQ(count(d.img, QRect(1, (191 - 24) / 2 + 2, 10, 1), blue), 10);
     EXPECT_EQ(greenRows(d.img), std::vector{(191 - 24) / 2 + 2});
   }
-}
-
-TEST(TideGraph, ScrolledToDayKTheCurveStartsAtSample96K) {
-  EXPECT_TRUE(Graph(mainStyle).draw(*series(676), {2.5f, 1.0f}, 2).img ==
-              Graph(mainStyle).draw(*series(676, wave, 192), {2.5f, 1.0f}).img);
 }
 
 class ChartsTest : public HalvornWindowTest {
@@ -236,10 +229,10 @@ TEST_F(ChartsTest, CalendarShowsTheMonthsOfThePeriodsAndIsRedrawnWithTheScrollBa
 }
 
 // The curve, the day lines and the labels reach the canvas's last column and row.
-TEST_F(ChartsTest, GraphScrollsByDayReadsTheThresholdsAtEachRedrawAndLeavesNothingOfTheLast) {
+TEST_F(ChartsTest,
+       GraphScrollsByDayReadsTheThresholdsAtEachRedrawAndGraphWindowsKeepTheirSnapshot) {
   w->TideLower()->SetText("");
-  const auto s = series(676);
-  w->lastcollection = s;
+  w->lastcollection = series(676);
   w->UpdatePlot();
   EXPECT_EQ(w->ScrollPlot()->Maximum(), 3); // 8 days, 5 in view
   w->TideHigher()->SetText("2.5");          // while the graph's tab is hidden
@@ -247,28 +240,22 @@ TEST_F(ChartsTest, GraphScrollsByDayReadsTheThresholdsAtEachRedrawAndLeavesNothi
   EXPECT_TRUE(QTest::qWaitFor([&] { return greenRows(w->Plot()->image()).size() == 1; }));
   w->TideLower()->SetText("1");
   w->ScrollPlot()->SetValue(1);
-  EXPECT_TRUE(w->Plot()->image() == Graph(mainStyle).draw(*s, {2.5f, 1.0f}, 1).img);
-  w->lastcollection = nullptr; // a new search runs
-  w->RedrawGraph();
-  Graph fresh(mainStyle);
-  fresh.graph.drawEmpty();
-  EXPECT_TRUE(w->Plot()->image() == fresh.img);
-}
-
-TEST_F(ChartsTest, GraphWindowsAreIndependentSnapshotsOfASearchWithSamples) {
-  w->lastcollection = std::make_shared<TimeAndTide>();
-  EXPECT_TRUE(w->_TidesShowTideGraph_Action());
-  EXPECT_TRUE(openWindowsOf<TideDisplay>().empty());
-  w->lastcollection = series(1000);
-  w->TideHigher()->SetText("2.5");
+  // Scrolled to day k, the curve starts at sample 96 k.
+  EXPECT_TRUE(w->Plot()->image() == Graph(mainStyle).draw(*series(676, wave, 96), {2.5f, 1}).img);
   w->_TidesShowTideGraph_Action();
   TideDisplay* one = openWindowsOf<TideDisplay>().at(0);
   const QImage drawn = one->Plot()->image().copy();
   EXPECT_EQ(greenRows(drawn).size(), 2u);
-  EXPECT_EQ(one->ScrollPlot()->Maximum(), 4); // 11 days, 7 in view
-
-  w->lastcollection = series(200, [](int) { return 7.0f; });
+  EXPECT_EQ(one->ScrollPlot()->Maximum(), 1); // 8 days, 7 in view
+  // A new search runs: the main graph empties, the graph window keeps its own snapshot.
+  w->lastcollection = std::make_shared<TimeAndTide>();
   w->TideHigher()->SetText("");
+  w->RedrawGraph();
+  Graph fresh(mainStyle);
+  fresh.graph.drawEmpty();
+  EXPECT_TRUE(w->Plot()->image() == fresh.img);
+  EXPECT_TRUE(w->_TidesShowTideGraph_Action()); // and no window for a search without samples
+  EXPECT_EQ(openWindowsOf<TideDisplay>().size(), 1u);
   w->Close();
   flushClosedWindows();
   one->Plot()->Refresh();
