@@ -21,7 +21,6 @@ constexpr fw::Color white{255, 255, 255}, black{0, 0, 0}, red{255, 0, 0}, green{
 constexpr TideGraph::Style mainStyle{TideGraph::FramePlacement::First, TideGraph::YearDigits::Two};
 constexpr TideGraph::Style windowStyle{TideGraph::FramePlacement::Last,
                                        TideGraph::YearDigits::NoLeadingZero};
-const double march7th2009 = fw::Date::FromFields(2009, 3, 7).TotalSeconds();
 
 fw::Color at(const QImage& img, int x, int y) {
   return {qRed(img.pixel(x, y)), qGreen(img.pixel(x, y)), qBlue(img.pixel(x, y))};
@@ -75,7 +74,7 @@ std::shared_ptr<TimeAndTide> series(int n, const std::function<float(int)>& heig
                                     int from = 0) {
   auto tt = std::make_shared<TimeAndTide>();
   for (int i = from; i < n; ++i)
-    tt->Append(march7th2009 + 900.0 * i, height(i));
+    tt->Append(fw::Date::FromFields(2009, 3, 7).TotalSeconds() + 900.0 * i, height(i));
   return tt;
 }
 

@@ -226,7 +226,7 @@ TEST_F(LocationGetterTest, OutputGoesOnlyToAFolderNoOneElseCanWriteAndNoWordOfIt
   EXPECT_EQ(readFile(root / "victim"), "precious");
 }
 
-TEST_F(LocationGetterTest, GettersListingAtOnceKeepTheirOwnLists) {
+TEST_F(LocationGetterTest, GettersListingAtOnceKeepTheirOwnListsAndEachEndsItsToolWhenDestroyed) {
   // Sharing one file, the quick tool's output would land over the slow one's
   // banner and be read back with the banner's tail and the slow tool's names.
   const std::string head = "echo 'Location list generated'\n";
@@ -238,9 +238,8 @@ TEST_F(LocationGetterTest, GettersListingAtOnceKeepTheirOwnLists) {
   ASSERT_TRUE(spinUntil([&] { return slow.settled() && quick.settled(); }));
   EXPECT_EQ(slow.locations, Names{"Slow"});
   EXPECT_EQ(quick.locations, Names{"Quick"});
-}
 
-TEST_F(LocationGetterTest, DestroyingAGetterEndsItsToolAndRemovesItsOutput) {
+  // Destroying a getter ends its tool and removes its output.
   const fs::path folder = tool("hung", "echo $$ > pid\nexec sleep 60\n");
   auto getter = std::make_unique<Getter>();
   getter->GetLocations(fw::FolderItem(folder.string()));
