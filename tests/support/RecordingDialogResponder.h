@@ -1,7 +1,7 @@
 #pragma once
 // A dialog responder for tests: each dialog takes the next answer queued for
 // its kind (cancel when there is none) and every call is recorded with its
-// arguments. ScopedDialogResponder installs one for the length of a test.
+// arguments.
 
 #include "fw/FolderItem.h"
 #include "fw/gui/Dialogs.h"
@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <deque>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,17 +64,4 @@ private:
     queue.pop_front();
     return answer;
   }
-};
-
-// Installs a fresh recording responder and puts the previous one back after.
-class ScopedDialogResponder {
-public:
-  ScopedDialogResponder() : previous_(fw::setDialogResponder(responder_)) {}
-  ~ScopedDialogResponder() { fw::setDialogResponder(previous_); }
-  RecordingDialogResponder* operator->() const { return responder_.get(); }
-
-private:
-  std::shared_ptr<RecordingDialogResponder> responder_ =
-      std::make_shared<RecordingDialogResponder>();
-  std::shared_ptr<fw::DialogResponder> previous_;
 };
