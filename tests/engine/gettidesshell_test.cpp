@@ -79,12 +79,10 @@ TEST(FilterData, HeightConditionsAreInclusiveAndComparedAsSingle) {
   const std::tuple<const char*, float, float, const char*, bool> cases[] = {
       {"between", 1, 2, "1", true},         {"between", 1, 2, "2", true},
       {"between", 1, 2, "0.999999", false}, {"between", 1, 2, "2.000001", false},
-      {"between", 2, 1, "1.5", false},      {"BETWEEN", 1, 2, "1.5", true},
-      {"above", 0, 2, "2", true},           {"above", 0, 2, "1.999999", false},
-      {"Above", 0, 0.7f, "0.7", true},      {"below", 0, 2, "2", true},
-      {"below", 0, 2, "2.000001", false},   {"below", 0, 0.7f, "0.700000", true},
-      {"sideways", 5, 6, "-3", true},       {"", 5, 6, "100", true},
-  };
+      {"between", 2, 1, "1.5", false},      {"above", 0, 2, "2", true},
+      {"above", 0, 2, "1.999999", false},   {"Above", 0, 0.7f, "0.7", true},
+      {"below", 0, 2, "2", true},           {"below", 0, 2, "2.000001", false},
+      {"below", 0, 0.7f, "0.700000", true}};
   for (const auto& [compare, lotide, hitide, height, matches] : cases) {
     Search s(compare, lotide, hitide);
     s.feed({std::string("2026-12-05  6:00 AM PST ") + height});

@@ -53,7 +53,6 @@ const Names listed = {"Seattle, Puget Sound", "Añasco, Puerto Rico"};
 const Events succeeded = {"Progress: Parsing location list started", "Progress: 0 locations parsed",
                           "Progress: 2 locations found", "HaveLocations"};
 const Events failed = {"Error: Unable to get the location list", "HaveLocations"};
-const Events noFile = {"Error: Unable to create a temporary output file"};
 const Events noList = {"Error: There was no location list generated"};
 
 class Getter : public LocationGetter {
@@ -221,7 +220,7 @@ TEST_F(LocationGetterTest, OutputGoesOnlyToAFolderNoOneElseCanWriteAndNoWordOfIt
   fs::create_symlink(root / "victim", root / "home" / "Documents" / "tide locations.txt");
   fs::remove(folder / "ran");
   Getter refused;
-  EXPECT_EQ(listIn(refused, folder), noFile);
+  EXPECT_EQ(listIn(refused, folder), Events{"Error: Unable to create a temporary output file"});
   EXPECT_FALSE(refused.IsRunning() || fs::exists(folder / "ran"));
   EXPECT_EQ(readFile(root / "victim"), "precious");
 }
