@@ -36,52 +36,39 @@ protected:
     writeBytes(pathOf(name), std::string(3, '\0') + version + pstring(name) + std::string(9, '\0'));
     return pathOf(name);
   }
-
-  // Runs `meanwhile` once the event loop has started, then closes every window.
-  static int runMain(std::vector<std::string> args, const std::function<void()>& meanwhile) {
-    QObject context; // gone with this call if the loop never ran
-    QTimer::singleShot(0, &context, [&] {
-      meanwhile();
-      for (fw::Window* w : fw::Window::Windows())
-        w->Close();
-      QTimer::singleShot(30000, &context, [] { QCoreApplication::exit(99); }); // a hung run
-    });
-    args.insert(args.begin(), "Halvorn");
-    std::vector<char*> argv;
-    for (std::string& a : args)
-      argv.push_back(a.data());
-    argv.push_back(nullptr);
-    return _Main(static_cast<int>(args.size()), argv.data());
-  }
 };
 
 // The built executable, started while this process is the running instance,
 // hands its documents over and exits; the run releases everything it made.
 TEST_F(AppRunTest, EachDocumentGetsItsOwnWindowAlsoWhenASecondLaunchHandsItOver) {
-  const std::string cove = search("cove.tides", 1), future = search("future.tides", 2);
+  std::string name = "Halvorn", cove = search("cove.tides", 1), future = search("future.tides", 2);
   const std::string handed = search("handed.tides", 1);
   QProcess second;
   second.setWorkingDirectory(QString::fromStdString(home())); // relative paths arrive absolute
-  auto launch = [&second](const QStringList& args, std::size_t windowsAfter) {
-    second.start(HALVORN_BINARY_DIR "/Halvorn", args);
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-          return second.state() == QProcess::NotRunning &&
-                 openWindowsOf<Halvorn>().size() == windowsAfter;
-        },
-        30000));
-    EXPECT_EQ(second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1, 0);
-  };
-  const int status = runMain({cove, future}, [&] {
+  QObject context; // gone with the test if the loop never ran
+  QTimer::singleShot(0, &context, [&] {
     EXPECT_EQ(theApp()->GetMenuBar(), &MenuBar1::shared());
     EXPECT_TRUE(theApp()->HasMenuHandler("FileNew"));
     EXPECT_EQ(fw::fileTypeExtension("tidesearch"), ".tides");
     EXPECT_EQ(documentsShown(), (std::multiset<std::string>{"none", cove}));
-    launch({"handed.tides"}, 3);
-    launch({}, 4);
+    // The second launch hands over its document, or asks for a new window without one.
+    for (const auto& launch : {std::pair{QStringList{"handed.tides"}, 3u}, {QStringList{}, 4u}}) {
+      second.start(HALVORN_BINARY_DIR "/Halvorn", launch.first);
+      EXPECT_TRUE(QTest::qWaitFor(
+          [&] {
+            return second.state() == QProcess::NotRunning &&
+                   openWindowsOf<Halvorn>().size() == launch.second;
+          },
+          30000));
+      EXPECT_EQ(second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1, 0);
+    }
     EXPECT_EQ(documentsShown(), (std::multiset<std::string>{"none", "none", cove, handed}));
+    for (fw::Window* w : fw::Window::Windows())
+      w->Close();
+    QTimer::singleShot(30000, &context, [] { QCoreApplication::exit(99); }); // a hung run
   });
-  EXPECT_EQ(status, 0);
+  char* argv[] = {name.data(), cove.data(), future.data(), nullptr};
+  EXPECT_EQ(_Main(3, argv), 0);
   EXPECT_EQ(dialogs->messages(), std::vector<std::string>{"Invalid tide search file " + future});
   EXPECT_EQ(fw::Application::Instance(), nullptr);
   EXPECT_FALSE(FileTypes::pText || FileTypes::pPrefs || FileTypes::pTidesearch);

@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <QTest>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -20,7 +21,6 @@ constexpr fw::Color white{255, 255, 255}, black{0, 0, 0}, red{255, 0, 0}, green{
 constexpr TideGraph::Style mainStyle{TideGraph::FramePlacement::First, TideGraph::YearDigits::Two};
 constexpr TideGraph::Style windowStyle{TideGraph::FramePlacement::Last,
                                        TideGraph::YearDigits::NoLeadingZero};
-const double march7th2009 = fw::Date::FromFields(2009, 3, 7).TotalSeconds();
 
 fw::Color at(const QImage& img, int x, int y) {
   return {qRed(img.pixel(x, y)), qGreen(img.pixel(x, y)), qBlue(img.pixel(x, y))};
@@ -74,7 +74,7 @@ std::shared_ptr<TimeAndTide> series(int n, const std::function<float(int)>& heig
                                     int from = 0) {
   auto tt = std::make_shared<TimeAndTide>();
   for (int i = from; i < n; ++i)
-    tt->Append(march7th2009 + 900.0 * i, height(i));
+    tt->Append(fw::Date::FromFields(2009, 3, 7).TotalSeconds() + 900.0 * i, height(i));
   return tt;
 }
 
@@ -101,44 +101,25 @@ std::vector<int> greenRows(const QImage& img) {
   return rows;
 }
 
-// Topmost and lowest rows of the blue curve over every scroll position.
-std::pair<int, int> curveRows(fw::Canvas* canvas, fw::ScrollBar* scroll) {
-  std::pair rows{canvas->image().height(), 0};
-  for (int value = 0; value <= scroll->Maximum(); ++value) {
-    scroll->SetValue(value);
-    const QImage& img = canvas->image();
-    for (int y = 0; y < img.height(); ++y)
-      if (count(img, QRect(0, y, img.width(), 1), blue) > 0)
-        rows = {std::min(rows.first, y), std::max(rows.second, y)};
-  }
-  return rows;
-}
-
 } // namespace
 
-TEST(MonthCalendar, WeekdayHeaderOverARuleFrom14To212) {
-  const QImage img = drawMonth(2026, 3);
+TEST(MonthCalendar, WeekdaysOverARuleDaysInTheirColumnUntilTheMonthsEndRedWherePeriodsStart) {
+  const QImage march = drawMonth(2026, 3);
   const char* names[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   for (int i = 0; i < 7; ++i)
-    EXPECT_TRUE(textAt(img, names[i], 14 + 28 * i, 13, black)) << names[i];
-  EXPECT_EQ(count(img, QRect(13, 16, 201, 1), black), 199);
-}
-
-TEST(MonthCalendar, DaysStartInTheirWeekdayColumnAndStopAtTheMonthsEnd) {
-  struct Case {
-    int year, month, day, column, row;
-  } cases[] = {
+    EXPECT_TRUE(textAt(march, names[i], 14 + 28 * i, 13, black)) << names[i];
+  EXPECT_EQ(count(march, QRect(13, 16, 201, 1), black), 199); // the rule from 14 to 212
+  const std::array<int, 5> cases[] = {
+      // year, month, day, column, row
       {2026, 3, 1, 0, 0},  {2026, 3, 8, 0, 1},                      // starts on a Sunday
       {2026, 8, 1, 6, 0},  {2026, 8, 2, 0, 1}, {2026, 8, 31, 1, 5}, // on a Saturday: six rows
       {2027, 2, 28, 0, 4},                                          // a common year's February
   };
-  for (const Case& c : cases)
-    EXPECT_TRUE(dayAt(drawMonth(c.year, c.month), c.day, c.column, c.row)) << c.month << c.day;
+  for (auto [year, month, day, column, row] : cases)
+    EXPECT_TRUE(dayAt(drawMonth(year, month), day, column, row)) << month << " " << day;
   EXPECT_EQ(count(drawMonth(2026, 8), QRect(70, 119, 140, 16), black), 0);
   EXPECT_EQ(count(drawMonth(2027, 2), QRect(42, 99, 168, 18), black), 0);
-}
-
-TEST(MonthCalendar, RedExactlyOnTheDaysAPeriodStarts) {
+  // Red exactly on the days a period starts, even a minute before midnight.
   TimeAndTide found;
   for (auto [day, hour, minute] : {std::tuple{5, 0, 0}, {10, 23, 45}, {12, 0, 0}, {20, 23, 59}})
     found.Append(fw::Date::FromFields(2026, 12, day, hour, minute).TotalSeconds(), 7200);
@@ -149,26 +130,22 @@ TEST(MonthCalendar, RedExactlyOnTheDaysAPeriodStarts) {
   }
 }
 
-TEST(TideGraph, ThresholdLinesTwoBelowTheirRowOnlyInsideTheCurvesRange) {
+// Threshold lines two below their row, only inside the curve's range.
+TEST(TideGraph, ThresholdLinesInsideTheCurvesRangeDayColumnsLabelsFrameAndAFlatCurve) {
   const auto s = series(676);
   const auto [lo, hi] = TideGraph::heightRange(*s);
   Graph probe(mainStyle);
-  probe.draw(*s);
-  const int row25 = probe.graph.row(2.5f) + 2, row1 = probe.graph.row(1.0f) + 2;
-  struct Case {
-    TideGraph::Levels levels;
-    std::vector<int> rows;
-  } cases[] = {{{2.5f, TideGraph::noLevel}, {row25}},
-               {{2.5f, 1.0f}, {row25, row1}},
-               {{lo, hi}, {2, 149 - 22}},
-               {{hi + 0.01f, lo - 0.01f}, {}},
-               {{1.0f, 1.0f}, {row1}}};
-  for (const Case& c : cases)
-    EXPECT_EQ(greenRows(Graph(mainStyle).draw(*s, c.levels).img), c.rows) << c.levels.higher;
-}
-
-// A flat series of 10 samples: no vertical scale, so curve and level sit on the middle row.
-TEST(TideGraph, DayColumnsEvery96PixelsLabelledAndFramedPerWindowAFlatCurveInTheMiddle) {
+  const int row25 = probe.draw(*s).graph.row(2.5f) + 2, row1 = probe.graph.row(1.0f) + 2;
+  const std::pair<TideGraph::Levels, std::vector<int>> cases[] = {
+      {{2.5f, TideGraph::noLevel}, {row25}},
+      {{2.5f, 1.0f}, {row25, row1}},
+      {{lo, hi}, {2, 149 - 22}},
+      {{hi + 0.01f, lo - 0.01f}, {}},
+      {{1.0f, 1.0f}, {row1}}};
+  for (const auto& [levels, rows] : cases)
+    EXPECT_EQ(greenRows(Graph(mainStyle).draw(*s, levels).img), rows) << levels.higher;
+  // Day columns every 96 pixels, labelled and framed per window; a flat series of 10 samples
+  // has no vertical scale, so curve and level sit on the middle row.
   const auto flat = series(10, [](int) { return 1.0f; });
   for (auto [style, first, seventh, frameCorner] :
        {std::tuple{mainStyle, "3/7/09", "3/13/09", grey},
@@ -188,17 +165,14 @@ TEST(TideGraph, DayColumnsEvery96PixelsLabelledAndFramedPerWindowAFlatCurveInThe
   }
 }
 
-TEST(TideGraph, ScrolledToDayKTheCurveStartsAtSample96K) {
-  EXPECT_TRUE(Graph(mainStyle).draw(*series(676), {2.5f, 1.0f}, 2).img ==
-              Graph(mainStyle).draw(*series(676, wave, 192), {2.5f, 1.0f}).img);
-}
-
 class ChartsTest : public HalvornWindowTest {
 protected:
   Halvorn* w = open();
 };
 
-TEST_F(ChartsTest, CalendarShowsTheMonthsFromFirstToLastPeriodUntilASearchFindsNone) {
+// Publishing moves both scroll bars, each once while `updating`: its handler must leave the
+// canvas undrawn.
+TEST_F(ChartsTest, CalendarShowsTheMonthsOfThePeriodsAndIsRedrawnWithTheScrollBarsSilenced) {
   w->DisplayCalendar();
   EXPECT_EQ(w->WhichMonth()->Text(), "");
   w->lastfound = periodsOn({fw::Date::FromFields(2026, 11, 10), fw::Date::FromFields(2027, 1, 5)});
@@ -212,25 +186,9 @@ TEST_F(ChartsTest, CalendarShowsTheMonthsFromFirstToLastPeriodUntilASearchFindsN
   w->DisplayCalendar();
   w->ScrollMonth()->SetValue(1);
   EXPECT_EQ(w->WhichMonth()->Text(), "February 2026");
-  // No repaint may bring back a month of the earlier search.
-  w->lastfound = std::make_shared<TimeAndTide>();
-  w->DisplayCalendar();
-  Halvorn* fresh = open();
-  fresh->RedrawMonths();
-  for (int repaint = 0; repaint < 2; ++repaint, w->MonthDisplay()->Refresh()) {
-    EXPECT_TRUE(w->MonthDisplay()->image() == fresh->MonthDisplay()->image()) << repaint;
-    EXPECT_EQ(w->WhichMonth()->Text(), "No tides found");
-  }
-}
-
-TEST_F(ChartsTest, PublishingRedrawsWithTheScrollBarsSilenced) {
-  w->lastfound = periodsOn({fw::Date::FromFields(2026, 1, 3), fw::Date::FromFields(2026, 6, 3)});
-  w->DisplayCalendar();
-  w->ScrollMonth()->SetValue(4);
   w->lastcollection = series(1000);
   w->UpdatePlot();
   w->ScrollPlot()->SetValue(2);
-  // Each scroll bar is moved once while `updating`; its handler must leave the canvas undrawn.
   int silenced = 0;
   for (auto [bar, canvas] :
        {std::pair{w->ScrollMonth(), w->MonthDisplay()}, {w->ScrollPlot(), w->Plot()}})
@@ -240,20 +198,26 @@ TEST_F(ChartsTest, PublishingRedrawsWithTheScrollBarsSilenced) {
       handler();
       silenced += w->updating && at(canvas->image(), 5, 5) == unpainted ? 1 : 0;
     };
-  w->lastfound = periodsOn({fw::Date::FromFields(2026, 11, 10)});
+  // A search that finds none: no repaint may bring back a month of the earlier search.
+  w->lastfound = std::make_shared<TimeAndTide>();
   w->DisplayCalendar();
   w->UpdatePlot();
   EXPECT_EQ(silenced, 2);
-  EXPECT_EQ(w->WhichMonth()->Text(), "November 2026");
   EXPECT_TRUE(w->Plot()->image() ==
               Graph(mainStyle).draw(*w->lastcollection, {TideGraph::noLevel, 1}).img);
+  Halvorn* fresh = open();
+  fresh->RedrawMonths();
+  for (int repaint = 0; repaint < 2; ++repaint, w->MonthDisplay()->Refresh()) {
+    EXPECT_TRUE(w->MonthDisplay()->image() == fresh->MonthDisplay()->image()) << repaint;
+    EXPECT_EQ(w->WhichMonth()->Text(), "No tides found");
+  }
 }
 
 // The curve, the day lines and the labels reach the canvas's last column and row.
-TEST_F(ChartsTest, GraphScrollsByDayReadsTheThresholdsAtEachRedrawAndLeavesNothingOfTheLast) {
+TEST_F(ChartsTest,
+       GraphScrollsByDayReadsTheThresholdsAtEachRedrawAndGraphWindowsKeepTheirSnapshot) {
   w->TideLower()->SetText("");
-  const auto s = series(676);
-  w->lastcollection = s;
+  w->lastcollection = series(676);
   w->UpdatePlot();
   EXPECT_EQ(w->ScrollPlot()->Maximum(), 3); // 8 days, 5 in view
   w->TideHigher()->SetText("2.5");          // while the graph's tab is hidden
@@ -261,56 +225,42 @@ TEST_F(ChartsTest, GraphScrollsByDayReadsTheThresholdsAtEachRedrawAndLeavesNothi
   EXPECT_TRUE(QTest::qWaitFor([&] { return greenRows(w->Plot()->image()).size() == 1; }));
   w->TideLower()->SetText("1");
   w->ScrollPlot()->SetValue(1);
-  EXPECT_TRUE(w->Plot()->image() == Graph(mainStyle).draw(*s, {2.5f, 1.0f}, 1).img);
-  w->lastcollection = nullptr; // a new search runs
-  w->RedrawGraph();
-  Graph fresh(mainStyle);
-  fresh.graph.drawEmpty();
-  EXPECT_TRUE(w->Plot()->image() == fresh.img);
-}
-
-TEST_F(ChartsTest, GraphWindowsAreIndependentSnapshotsOfASearchWithSamples) {
-  w->lastcollection = std::make_shared<TimeAndTide>();
-  EXPECT_TRUE(w->_TidesShowTideGraph_Action());
-  EXPECT_TRUE(openWindowsOf<TideDisplay>().empty());
-  w->lastcollection = series(1000);
-  w->TideHigher()->SetText("2.5");
+  // Scrolled to day k, the curve starts at sample 96 k.
+  EXPECT_TRUE(w->Plot()->image() == Graph(mainStyle).draw(*series(676, wave, 96), {2.5f, 1}).img);
   w->_TidesShowTideGraph_Action();
   TideDisplay* one = openWindowsOf<TideDisplay>().at(0);
   const QImage drawn = one->Plot()->image().copy();
   EXPECT_EQ(greenRows(drawn).size(), 2u);
-  EXPECT_EQ(one->ScrollPlot()->Maximum(), 4); // 11 days, 7 in view
-
-  w->lastcollection = series(200, [](int) { return 7.0f; });
+  EXPECT_EQ(one->ScrollPlot()->Maximum(), 1); // 8 days, 7 in view
+  // A new search runs: the main graph empties, the graph window keeps its own snapshot.
+  w->lastcollection = std::make_shared<TimeAndTide>();
   w->TideHigher()->SetText("");
-  w->_TidesShowTideGraph_Action();
-  TideDisplay* two = openWindowsOf<TideDisplay>().at(0);
-  EXPECT_EQ(two->ScrollPlot()->Maximum(), 0);
+  w->RedrawGraph();
+  Graph fresh(mainStyle);
+  fresh.graph.drawEmpty();
+  EXPECT_TRUE(w->Plot()->image() == fresh.img);
+  EXPECT_TRUE(w->_TidesShowTideGraph_Action()); // and no window for a search without samples
+  EXPECT_EQ(openWindowsOf<TideDisplay>().size(), 1u);
   w->Close();
-  two->Close();
   flushClosedWindows();
   one->Plot()->Refresh();
   EXPECT_TRUE(one->Plot()->image() == drawn);
 }
 
-TEST_F(ChartsTest, GraphWindowBeforeItsSeriesAndTheWaysToCloseIt) {
-  auto* graph = fw::Window::New<TideDisplay>();
-  graph->Plot()->Refresh();
-  const QImage& img = graph->Plot()->image();
-  EXPECT_EQ(count(img, QRect(1, 1, 671, 188), white), 671 * 188);
-  EXPECT_EQ(count(img, img.rect(), black), 2 * 673 + 2 * 188);
-  graph->DoneButton()->Push();
-  EXPECT_TRUE(openWindowsOf<TideDisplay>().empty());
+TEST_F(ChartsTest, GraphWindowBeforeItsSeriesAndReturnOrEscapeToCloseIt) {
   for (const auto key : {Qt::Key_Return, Qt::Key_Escape}) {
-    graph = fw::Window::New<TideDisplay>();
+    auto* graph = fw::Window::New<TideDisplay>();
     ASSERT_TRUE(QTest::qWaitForWindowActive(graph->qwindow()));
+    const QImage& img = graph->Plot()->image();
+    EXPECT_EQ(count(img, QRect(1, 1, 671, 188), white), 671 * 188);
+    EXPECT_EQ(count(img, img.rect(), black), 2 * 673 + 2 * 188);
     QTest::keyClick(graph->qwindow(), key);
     EXPECT_TRUE(openWindowsOf<TideDisplay>().empty()) << key;
   }
 }
 
 // With /bin/csh, our predictor and the real database.
-TEST_F(ChartsTest, SeattleWeekMarksItsPeriodDaysAndFillsTheGraph) {
+TEST_F(ChartsTest, SeattleWeekMarksItsPeriodDaysAndFillsTheGraphWindow) {
   if (!predictorBuilt())
     GTEST_SKIP() << "build the predictor first";
   useBuiltTools();
@@ -326,8 +276,8 @@ TEST_F(ChartsTest, SeattleWeekMarksItsPeriodDaysAndFillsTheGraph) {
     EXPECT_TRUE(dayAt(w->MonthDisplay()->image(), day, (day + 1) % 7, (day + 1) / 7,
                       day >= 5 && day <= 10 ? red : black))
         << day;
-  EXPECT_EQ(curveRows(w->Plot(), w->ScrollPlot()), std::pair(2, 149 - 22));
+  // The graph window draws the whole week, its range and the form's levels.
   w->_TidesShowTideGraph_Action();
-  TideDisplay* graph = openWindowsOf<TideDisplay>().at(0);
-  EXPECT_EQ(curveRows(graph->Plot(), graph->ScrollPlot()), std::pair(2, 191 - 22));
+  EXPECT_TRUE(openWindowsOf<TideDisplay>().at(0)->Plot()->image() ==
+              Graph(windowStyle, 674, 191).draw(*w->lastcollection, {TideGraph::noLevel, 1}).img);
 }

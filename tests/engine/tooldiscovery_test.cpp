@@ -14,18 +14,16 @@ namespace {
 TEST(ToolDiscovery, FindsTheFirstQualifyingCandidate) {
   const std::string dbg = "Halvorn.debug.app/Contents/Resources/",
                     app = "Halvorn.app/Contents/Resources/", own = "Contents/Resources/",
-                    tide = "tide", tcd = "harmonics.tcd", txt = "harmonics.txt";
+                    dbgResources = "Halvorn.debug.app/Resources/",
+                    dbgContents = "Halvorn.debug.app/Contents/", tide = "tide",
+                    tcd = "harmonics.tcd", txt = "harmonics.txt";
   // The database found ("" when nothing qualifies; "tide" lies beside it) in a tree of files.
   const std::pair<std::string, std::vector<std::string>> cases[] = {
       {dbg + tcd, {dbg + tide, dbg + tcd, app + tide, app + tcd}},
       {app + txt, {dbg + tide, app + tide, app + txt}},
       {app + tcd, {dbg + tcd, app + tide, app + tcd}},
-      {app + tcd,
-       {"Halvorn.debug.app/Resources/" + tide, "Halvorn.debug.app/Resources/" + tcd, app + tide,
-        app + tcd}},
-      {app + tcd,
-       {"Halvorn.debug.app/Contents/" + tide, "Halvorn.debug.app/Contents/" + tcd, app + tide,
-        app + tcd}},
+      {app + tcd, {dbgResources + tide, dbgResources + tcd, app + tide, app + tcd}},
+      {app + tcd, {dbgContents + tide, dbgContents + tcd, app + tide, app + tcd}},
       {app + tcd, {app + tide, app + tcd, app + txt}},
       {"", {app + tcd, app + txt}},
       {own + tcd, {dbg + tide, own + tide, own + tcd}},

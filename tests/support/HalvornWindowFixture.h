@@ -23,6 +23,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
@@ -55,6 +56,7 @@ protected:
       w->Close();
     flushClosedWindows();
     toolPaths() = {};
+    fw::setDialogResponder(previousDialogs_);
   }
 
   // Shown, so it is the front window that menu commands go to.
@@ -119,9 +121,11 @@ protected:
     toolPaths().hfilepath = fw::FolderItem(resource("harmonics.tcd"));
   }
 
-  ScopedDialogResponder dialogs;
+  // Installed for the length of the test, the previous one put back after.
+  std::shared_ptr<RecordingDialogResponder> dialogs = std::make_shared<RecordingDialogResponder>();
 
 private:
+  std::shared_ptr<fw::DialogResponder> previousDialogs_ = fw::setDialogResponder(dialogs);
   QTemporaryDir home_;
 };
 

@@ -1,14 +1,14 @@
 #pragma once
-// A dialog responder for tests: each dialog takes the next queued answer
-// (cancel when its queue is empty) and every call is recorded with its
-// arguments. ScopedDialogResponder installs one for the length of a test.
+// A dialog responder for tests: each dialog takes the next answer queued for
+// its kind (cancel when there is none) and every call is recorded with its
+// arguments.
 
 #include "fw/FolderItem.h"
 #include "fw/gui/Dialogs.h"
 
 #include <algorithm>
 #include <deque>
-#include <memory>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,65 +23,45 @@ struct DialogCall {
 
 class RecordingDialogResponder : public fw::DialogResponder {
 public:
-  std::deque<std::optional<fw::FolderItem>> openAnswers, saveAnswers, folderAnswers;
+  using Kind = DialogCall::Kind;
+  std::map<Kind, std::deque<fw::FolderItem>> answers;
   std::vector<DialogCall> calls;
 
-  void answerOpen(const std::string& path) { openAnswers.emplace_back(fw::FolderItem(path)); }
-  void answerSave(const std::string& path) { saveAnswers.emplace_back(fw::FolderItem(path)); }
-  void answerFolder(const std::string& path) { folderAnswers.emplace_back(fw::FolderItem(path)); }
+  void answerOpen(const std::string& path) { answers[Kind::Open].emplace_back(path); }
+  void answerSave(const std::string& path) { answers[Kind::Save].emplace_back(path); }
+  void answerFolder(const std::string& path) { answers[Kind::SelectFolder].emplace_back(path); }
 
-  int count(DialogCall::Kind kind) const {
-    return static_cast<int>(std::count_if(calls.begin(), calls.end(),
-                                          [kind](const DialogCall& c) { return c.kind == kind; }));
+  int count(Kind kind) const {
+    return static_cast<int>(std::ranges::count(calls, kind, &DialogCall::kind));
   }
   std::vector<std::string> messages() const {
     std::vector<std::string> texts;
     for (const DialogCall& c : calls)
-      if (c.kind == DialogCall::Kind::MsgBox)
+      if (c.kind == Kind::MsgBox)
         texts.push_back(c.message);
     return texts;
   }
 
-  void MsgBox(const std::string& message) override {
-    calls.push_back({DialogCall::Kind::MsgBox, message, {}, {}});
-  }
+  void MsgBox(const std::string& message) override { record({Kind::MsgBox, message, {}, {}}); }
   std::optional<fw::FolderItem> GetOpenFolderItem(const std::string& fileType) override {
-    calls.push_back({DialogCall::Kind::Open, {}, fileType, {}});
-    return next(openAnswers);
+    return record({Kind::Open, {}, fileType, {}});
   }
   std::optional<fw::FolderItem> GetSaveFolderItem(const std::string& fileType,
                                                   const std::string& suggestedName) override {
-    calls.push_back({DialogCall::Kind::Save, {}, fileType, suggestedName});
-    return next(saveAnswers);
+    return record({Kind::Save, {}, fileType, suggestedName});
   }
   std::optional<fw::FolderItem> SelectFolder() override {
-    calls.push_back({DialogCall::Kind::SelectFolder, {}, {}, {}});
-    return next(folderAnswers);
+    return record({Kind::SelectFolder, {}, {}, {}});
   }
 
 private:
-  static std::optional<fw::FolderItem> next(std::deque<std::optional<fw::FolderItem>>& answers) {
-    if (answers.empty())
+  std::optional<fw::FolderItem> record(DialogCall call) {
+    calls.push_back(call);
+    std::deque<fw::FolderItem>& queue = answers[call.kind];
+    if (queue.empty())
       return std::nullopt;
-    auto answer = std::move(answers.front());
-    answers.pop_front();
+    std::optional<fw::FolderItem> answer = queue.front();
+    queue.pop_front();
     return answer;
   }
-};
-
-// Installs a fresh recording responder and puts the previous one back after.
-class ScopedDialogResponder {
-public:
-  ScopedDialogResponder()
-      : responder_(std::make_shared<RecordingDialogResponder>()),
-        previous_(fw::setDialogResponder(responder_)) {}
-  ~ScopedDialogResponder() { fw::setDialogResponder(previous_); }
-  ScopedDialogResponder(const ScopedDialogResponder&) = delete;
-  ScopedDialogResponder& operator=(const ScopedDialogResponder&) = delete;
-
-  RecordingDialogResponder* operator->() const { return responder_.get(); }
-
-private:
-  std::shared_ptr<RecordingDialogResponder> responder_;
-  std::shared_ptr<fw::DialogResponder> previous_;
 };
