@@ -1,5 +1,6 @@
 #include "engine/LocationGetter.h"
 
+#include "engine/ToolDiscovery.h"
 #include "fw/Text.h"
 #include "fw/TextInputStream.h"
 #include "fw/Yield.h"
@@ -94,9 +95,10 @@ void LocationGetter::GetLocations(const fw::FolderItem& folder) {
   // were started in would list for us; the group's redirection still makes the
   // file, so that failure reads as the tool's own. The path follows a plain
   // ">": after ">&" bash would expand the word a second time.
-  Execute("{ cd " + folder.ShellPath() + " && export HFILE_PATH=./harmonics.tcd && ./tide -l" +
-          folder.Child("harmonics.tcd").ShellPath() + " -ml; } >" + outputFile->ShellPath() +
-          " 2>&1");
+  const std::string database(binaryDatabaseName);
+  Execute("{ cd " + folder.ShellPath() + " && export HFILE_PATH=./" + database + " && ./" +
+          std::string(tideToolName) + " -l" + folder.Child(database).ShellPath() + " -ml; } >" +
+          outputFile->ShellPath() + " 2>&1");
 }
 
 void LocationGetter::Event_DataAvailable() {
