@@ -90,11 +90,13 @@ void SubordinateCurve::levels(Seconds first, Seconds step, std::size_t n, double
     reference_.levelsAlong(from.reference.time + (timeOf(done) - from.station.time) * stretch,
                            static_cast<double>(step) * stretch, count, out + done);
     const double referenceRange = to.reference.level - from.reference.level;
+    const double stationRange = to.station.level - from.station.level;
     for (std::size_t i = done; i < done + count; ++i) {
-      const double fraction = referenceRange == 0
-                                  ? (timeOf(i) - from.station.time) / span
-                                  : (out[i] - from.reference.level) / referenceRange;
-      out[i] = from.station.level + fraction * (to.station.level - from.station.level);
+      const double swing = out[i] - from.reference.level;
+      // Two events of one level (two slacks in a row) give no range to scale
+      // by: the station follows the reference's own swing between them.
+      out[i] = from.station.level +
+               (referenceRange == 0 ? swing : swing / referenceRange * stationRange);
     }
     done += count;
   }

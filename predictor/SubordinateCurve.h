@@ -9,7 +9,10 @@
 // proportionally onto the matching two reference events; the reference curve
 // there has risen or fallen some fraction of the way from one event's level
 // to the next, and the station's level is that fraction of the way between
-// its own two corrected levels.
+// its own two corrected levels. Between two events of the same level (two
+// slacks in a row, where a slack has overtaken the strength between them)
+// there is no fraction to take: the station's level is its first event's
+// plus the reference's rise or fall from its own first event, unscaled.
 //
 // When every event takes the same offsets, the station is the reference curve
 // shifted and scaled: that case needs no events and is exact.

@@ -41,6 +41,11 @@ TEST(Prediction, KnownLevelsMatchTheClassicMethod) {
       {"Madison Ave.", "2027-01-23 09:00", "1:00", "1.555856 0.188778 -1.512548", eventsLate},
       {"Raccoon Key (", "2027-01-23 07:00", "1:00", "1.573580 0.946265 0.087812 -1.524185",
        eventsLate},
+      // Two slacks in a row, where one has overtaken the strength between them.
+      {"Morgans Point (Depth 6ft)", "2027-01-14 19:30", "0:30", "0.100560 0.276917", eventsLate},
+      {"Morgans Point (Depth 6ft)", "2027-01-14 20:15", "0:30", "0.324622 0.182041", eventsLate},
+      {"Carson Creek entrance, 1.4", "2027-01-02 11:30", "0:45", "-1.607122 -2.436453", eventsLate},
+      {"Kings Point, Lopez", "2027-01-05 13:30", "0:30", "0.430904 0.235738", eventsLate},
   };
   for (const auto& c : cases) {
     const auto result = tidetest::runTide({"-b", c.begin, "-mm", "-s", c.step, "-l", c.station});
@@ -55,6 +60,18 @@ TEST(Prediction, KnownLevelsMatchTheClassicMethod) {
           << c.station << ": " << output[i];
     }
   }
+}
+
+TEST(Prediction, ACurrentRunsBetweenTwoSlacksInARow) {
+  // A slack that overtakes the strength after it leaves two slacks in a row,
+  // four times in this month; the station still runs with the reference between them.
+  const auto month =
+      lines(predict("Morgans Point (Depth 6ft)", "2027-01-01 00:00", "2027-02-01 00:00").out);
+  ASSERT_EQ(month.size(), 31u * 96);
+  int flat = 0;
+  for (std::size_t i = 1; i < month.size(); ++i)
+    flat += month[i - 1].ends_with(" 0.000000") && month[i].ends_with(" 0.000000");
+  EXPECT_EQ(flat, 0);
 }
 
 TEST(Prediction, StepsAreAbsoluteAcrossDaylightSavingChanges) {
