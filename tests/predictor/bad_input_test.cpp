@@ -28,13 +28,17 @@ TEST(BadInput, MalformedCommandLinesAreRefused) {
     const char* what;
     std::vector<std::string> arguments;
     int status;
+    const char* says = "";
   } cases[] = {
       {"unknown option", {"-x", "-ml"}, 2},
       {"option without its value", {"-ml", "-b"}, 2},
       {"empty station", {"-mm", "-l", ""}, 1},
       {"unknown station", {"-mm", "-l", "Nowhere Harbor, Atlantis"}, 1},
       {"month 13", search({"-b", "2026-13-01 00:00"}), 1},
-      {"30 February", search({"-e", "2026-02-30 00:00"}), 1},
+      {"30 February as begin", search({"-b", "2026-02-30 00:00", "-e", "2026-03-03 00:00"}), 1,
+       "malformed date"},
+      {"30 February as end", search({"-b", "2026-02-27 00:00", "-e", "2026-02-30 00:00"}), 1,
+       "malformed date"},
       {"hour 24", search({"-b", "2026-12-05 24:00"}), 1},
       {"date without time", search({"-b", "2026-12-05"}), 1},
       {"step 0", search({"-s", "0:00"}), 1},
@@ -48,7 +52,7 @@ TEST(BadInput, MalformedCommandLinesAreRefused) {
        1},
   };
   for (const auto& bad : cases)
-    expectOneLineFailure(runTide(bad.arguments), bad.what, bad.status);
+    expectOneLineFailure(runTide(bad.arguments), bad.what, bad.status, bad.says);
 }
 
 TEST(Databases, UnusableHarmonicsFilesAreRefusedInBothModesAndGoodOnesListed) {
