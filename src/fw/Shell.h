@@ -11,6 +11,9 @@
 // what arrives meanwhile follows once the handler has returned). IsRunning is
 // true from Execute until Completed is raised; inside Completed it reads false.
 // Mode 2's command is run as `exec command` by bash, so it may carry arguments.
+// bash starts in the user's locale when it reads UTF-8, else in C.UTF-8, so
+// that no byte of a ShellPath word can escape its backslash; what it runs
+// inherits that locale.
 // Mode 0 raises no events: Execute returns when the process has ended, its
 // output waits for ReadAll and its status is in ErrorCode. Modes 0 and 1 read
 // standard input from /dev/null, so Write goes only to a mode 2 process.

@@ -18,9 +18,7 @@
 #include "window/StatusTexts.h"
 
 #include <array>
-#include <clocale>
 #include <cstdint>
-#include <langinfo.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,10 +26,8 @@
 
 namespace {
 
+// Started by the shell layer in a UTF-8 locale, as place names are.
 constexpr const char* kSearchShell = "/bin/csh";
-// csh reads its input as characters of the locale it starts in, and place
-// names are UTF-8.
-constexpr const char* kSearchShellInUtf8 = "/usr/bin/env LC_ALL=C.UTF-8 /bin/csh";
 constexpr int kInteractiveMode = 2;
 constexpr int kSearchTimeOutMs = 30000;
 constexpr double kLastSecondOfDay = 86399;
@@ -120,17 +116,6 @@ std::array<std::string, 3> searchCommandLines(const fw::Date& start, const fw::D
       // The predictor's status, 128 + the signal that ended it included.
       "exit $status",
   };
-}
-
-// The locale csh would start in, from the environment, reads UTF-8.
-bool userLocaleIsUtf8() {
-  const locale_t user = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
-  if (user == static_cast<locale_t>(nullptr)) {
-    return false;
-  }
-  const bool utf8 = std::string_view(::nl_langinfo_l(CODESET, user)) == "UTF-8";
-  ::freelocale(user);
-  return utf8;
 }
 
 // A run that the shell saw fail, that did not finish or that gave no sample
@@ -266,7 +251,7 @@ void Halvorn::FindTides() {
   lastcollection.reset();
   chooseComparison(*shell, TideLower()->Text(), TideHigher()->Text());
 
-  shell->Execute(userLocaleIsUtf8() ? kSearchShell : kSearchShellInUtf8);
+  shell->Execute(kSearchShell);
   for (const std::string& line : searchCommandLines(start, end, thePlace)) {
     shell->WriteLine(line);
   }
