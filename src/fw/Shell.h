@@ -5,7 +5,8 @@
 //          Completed come from the event loop, no Poll needed.
 //  Mode 2: Execute starts the program named by the command (e.g. /bin/csh) with
 //          its standard input open for Write/WriteLine; events come only from Poll,
-//          and every LF the process writes reaches ReadAll as CR LF.
+//          and every LF the process writes reaches ReadAll as CR LF. Between
+//          Polls about a megabyte is taken in; a process writing more waits.
 // Standard output and error are merged. The events of one Shell are never
 // delivered while one of its own handlers runs (a Poll there delivers nothing;
 // what arrives meanwhile follows once the handler has returned). IsRunning is
