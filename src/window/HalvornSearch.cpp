@@ -55,6 +55,7 @@ constexpr const char* kCompletedPrefix = "Tide search completed - checked ";
 constexpr const char* kFailedPrefix = "Tide search failed - ";
 constexpr const char* kPrintedNothing = "the tide tool printed nothing";
 constexpr const char* kDidNotFinish = "the tide tool did not finish";
+constexpr const char* kLineTooLong = "the tide tool printed a line too long";
 
 // What csh reads inside double quotes, and what ends a line or cannot be in an
 // argument at all.
@@ -124,6 +125,9 @@ std::array<std::string, 3> searchCommandLines(const fw::Date& start, const fw::D
 std::string completionText(const GetTidesShell& shell) {
   if (shell.TimedOut()) {
     return std::string(kFailedPrefix) + kDidNotFinish;
+  }
+  if (shell.lineTooLong) {
+    return std::string(kFailedPrefix) + kLineTooLong;
   }
   if (shell.ErrorCode() != 0 || shell.ndata == 0) {
     return kFailedPrefix + (shell.lastLine.empty() ? std::string(kPrintedNothing) : shell.lastLine);
