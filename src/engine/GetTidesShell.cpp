@@ -11,6 +11,9 @@
 namespace {
 
 constexpr char lineEnd = '\r';
+// Far longer than any line the predictor prints; a tool that never ends a line
+// would otherwise be held in memory without bound.
+constexpr std::size_t longestLine = 64 * 1024;
 constexpr std::int32_t highestNonDataYear = 1000;
 constexpr std::int32_t secondsPerHour = 3600;
 constexpr std::int32_t secondsPerMinute = 60;
@@ -115,6 +118,11 @@ void GetTidesShell::CollectData(std::string_view chunk) {
   std::size_t pos = 0;
   for (;;) {
     const std::size_t cr = buf.find(lineEnd, searchFrom);
+    if ((cr == std::string::npos ? buf.size() : cr) - pos > longestLine) {
+      lineTooLong = true;
+      Close();
+      return;
+    }
     if (cr == std::string::npos) {
       buf.erase(0, pos);
       leftover = std::move(buf);

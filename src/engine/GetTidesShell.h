@@ -2,7 +2,8 @@
 // The tide engine: the work of a search without a display.
 //
 //   window's FindTides --criteria--> GetTidesShell (runs /bin/csh -> tide)
-//   Poll -> Event_DataAvailable / Event_Completed -> CollectData (cuts at CR)
+//   Poll -> Event_DataAvailable / Event_Completed -> CollectData (cuts at CR;
+//        a line over 64 KiB ends the run)
 //        -> FilterData per line -> collector (every sample), foundTides (one
 //           entry per accepted period), reportBox (one row per accepted period)
 //   poller reads nchecked, minTide, maxTide, collector, foundTides once ended.
@@ -58,8 +59,9 @@ public:
   std::shared_ptr<TimeAndTide> foundTides; // (start, length) per accepted period
 
   // What a failed run leaves for the window to tell: no sample, and its last words.
-  std::int32_t ndata = 0; // sample lines seen
-  std::string lastLine;   // last non-empty line of the output, trimmed
+  std::int32_t ndata = 0;   // sample lines seen
+  std::string lastLine;     // last non-empty line of the output, trimmed
+  bool lineTooLong = false; // a line too long for tide data came: the run was ended there
 
   void Event_DataAvailable() override;
   void Event_Completed() override;
@@ -67,7 +69,8 @@ public:
   // Reads what the shell has received and filters every complete line.
   void CollectData();
   // The same for text that has arrived by other means; a line is filtered only
-  // once its CR has come, however the text is cut.
+  // once its CR has come, however the text is cut. A line longer than any tide
+  // data ends the run: the process is closed.
   void CollectData(std::string_view chunk);
   // End of the output: an unterminated rest is not a sample (a killed process
   // leaves half a line), but it may be the only message there is.

@@ -20,6 +20,9 @@ using Clock = std::chrono::steady_clock;
 // Most bytes taken from the pipe in one go, so that a flood of output still
 // leaves the event loop its turn.
 constexpr size_t kReadBudget = 1 << 20;
+// Mode 2 takes output between Polls only while less than this waits: a process
+// that writes without end then waits on its pipe instead of filling memory.
+constexpr size_t kHeldOutputLimit = kReadBudget;
 // How often mode 0 looks whether its child has ended while the output is quiet.
 constexpr int kRunToEndTickMs = 20;
 // How often mode 1 looks for the end of its child when the kernel cannot tell.
@@ -60,6 +63,7 @@ struct Shell::Impl {
   void watchFromEventLoop();
   void poll();
   void service();
+  void hold();
   void gather();
   void takeOutput(size_t budget);
   void append(const std::string& bytes);
@@ -154,7 +158,7 @@ void Shell::Impl::watchFromEventLoop() {
     // Mode 2 only stores what arrives; its events wait for Poll.
     QObject::connect(outputWatch, &QSocketNotifier::activated, [this, alive] {
       if (*alive) {
-        mode == 1 ? service() : gather();
+        mode == 1 ? service() : hold();
       }
     });
   }
@@ -188,6 +192,9 @@ void Shell::Impl::poll() {
   if (!running || inHandler || !process) {
     return;
   }
+  if (outputWatch != nullptr) {
+    outputWatch->setEnabled(true);
+  }
   flushInput();
   gather();
   const auto silence = Clock::now() - lastOutputAt;
@@ -211,6 +218,15 @@ void Shell::Impl::service() {
     return;
   }
   deliver();
+}
+
+// Mode 2's entry from the event loop; the next Poll reads on.
+void Shell::Impl::hold() {
+  if (output.size() >= kHeldOutputLimit) {
+    outputWatch->setEnabled(false);
+    return;
+  }
+  gather();
 }
 
 // Takes in output and the child's end; raises nothing, so it is safe anywhere.

@@ -5,12 +5,16 @@
 //          Completed come from the event loop, no Poll needed.
 //  Mode 2: Execute starts the program named by the command (e.g. /bin/csh) with
 //          its standard input open for Write/WriteLine; events come only from Poll,
-//          and every LF the process writes reaches ReadAll as CR LF.
+//          and every LF the process writes reaches ReadAll as CR LF. Between
+//          Polls about a megabyte is taken in; a process writing more waits.
 // Standard output and error are merged. The events of one Shell are never
 // delivered while one of its own handlers runs (a Poll there delivers nothing;
 // what arrives meanwhile follows once the handler has returned). IsRunning is
 // true from Execute until Completed is raised; inside Completed it reads false.
 // Mode 2's command is run as `exec command` by bash, so it may carry arguments.
+// bash starts in the user's locale when it reads UTF-8, else in C.UTF-8, so
+// that no byte of a ShellPath word can escape its backslash; what it runs
+// inherits that locale.
 // Mode 0 raises no events: Execute returns when the process has ended, its
 // output waits for ReadAll and its status is in ErrorCode. Modes 0 and 1 read
 // standard input from /dev/null, so Write goes only to a mode 2 process.

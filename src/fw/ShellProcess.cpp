@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <clocale>
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
+#include <langinfo.h>
 #include <poll.h>
 #include <pthread.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -20,6 +23,13 @@ namespace fw {
 namespace {
 
 constexpr const char* kShellPath = "/bin/bash";
+// A shell reads its script as characters of the locale it starts in. Where a
+// character may end in a backslash (BIG5, GBK), a lead byte takes the backslash
+// that quotes the next character, which then acts; in UTF-8 no character holds
+// an ASCII byte. What the shell runs inherits the locale: csh reads place names
+// as UTF-8 too.
+constexpr const char* kEnvPath = "/usr/bin/env";
+constexpr const char* kUtf8Locale = "LC_ALL=C.UTF-8";
 // Long enough for a shell and its children to act on SIGTERM, short enough
 // that closing a window never feels stuck.
 constexpr auto kTerminateGrace = std::chrono::milliseconds(100);
@@ -116,6 +126,17 @@ public:
   posix_spawnattr_t attributes;
 };
 
+// The locale a shell would start in, from the environment, reads UTF-8.
+bool userLocaleIsUtf8() {
+  const locale_t user = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+  if (user == static_cast<locale_t>(nullptr)) {
+    return false;
+  }
+  const bool utf8 = std::string_view(::nl_langinfo_l(CODESET, user)) == "UTF-8";
+  ::freelocale(user);
+  return utf8;
+}
+
 } // namespace
 
 ShellProcess::~ShellProcess() {
@@ -139,11 +160,13 @@ bool ShellProcess::start(const std::string& script, bool keepInputOpen) {
   SpawnSetup setup;
   setup.wireStreams(inputPipe[0], outputPipe[1]);
   setup.ownGroupPlainSignals();
-  char* argv[] = {const_cast<char*>(kShellPath), const_cast<char*>("-c"),
-                  const_cast<char*>(script.c_str()), nullptr};
+  std::vector<const char*> argv = {kShellPath, "-c", script.c_str(), nullptr};
+  if (!userLocaleIsUtf8()) {
+    argv.insert(argv.begin(), {kEnvPath, kUtf8Locale});
+  }
   pid_t child = -1;
-  const int failed =
-      posix_spawn(&child, kShellPath, &setup.actions, &setup.attributes, argv, environ);
+  const int failed = posix_spawn(&child, argv[0], &setup.actions, &setup.attributes,
+                                 const_cast<char* const*>(argv.data()), environ);
   closeFd(outputPipe[1]);
   closeFd(inputPipe[0]);
   if (failed != 0) {

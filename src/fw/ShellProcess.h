@@ -23,8 +23,9 @@ public:
   ShellProcess(const ShellProcess&) = delete;
   ShellProcess& operator=(const ShellProcess&) = delete;
 
-  // Runs `/bin/bash -c script`. False when no child could be made; the object
-  // then reads as a reaped child with status kCannotStart.
+  // Runs `/bin/bash -c script`, in C.UTF-8 when the user's locale does not read
+  // UTF-8. False when no child could be made; the object then reads as a reaped
+  // child with status kCannotStart.
   bool start(const std::string& script, bool keepInputOpen);
 
   pid_t pid() const { return pid_; }

@@ -18,9 +18,7 @@
 #include "window/StatusTexts.h"
 
 #include <array>
-#include <clocale>
 #include <cstdint>
-#include <langinfo.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,10 +26,8 @@
 
 namespace {
 
+// Started by the shell layer in a UTF-8 locale, as place names are.
 constexpr const char* kSearchShell = "/bin/csh";
-// csh reads its input as characters of the locale it starts in, and place
-// names are UTF-8.
-constexpr const char* kSearchShellInUtf8 = "/usr/bin/env LC_ALL=C.UTF-8 /bin/csh";
 constexpr int kInteractiveMode = 2;
 constexpr int kSearchTimeOutMs = 30000;
 constexpr double kLastSecondOfDay = 86399;
@@ -59,6 +55,7 @@ constexpr const char* kCompletedPrefix = "Tide search completed - checked ";
 constexpr const char* kFailedPrefix = "Tide search failed - ";
 constexpr const char* kPrintedNothing = "the tide tool printed nothing";
 constexpr const char* kDidNotFinish = "the tide tool did not finish";
+constexpr const char* kLineTooLong = "the tide tool printed a line too long";
 
 // What csh reads inside double quotes, and what ends a line or cannot be in an
 // argument at all.
@@ -122,23 +119,15 @@ std::array<std::string, 3> searchCommandLines(const fw::Date& start, const fw::D
   };
 }
 
-// The locale csh would start in, from the environment, reads UTF-8.
-bool userLocaleIsUtf8() {
-  const locale_t user = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
-  if (user == static_cast<locale_t>(nullptr)) {
-    return false;
-  }
-  const bool utf8 = std::string_view(::nl_langinfo_l(CODESET, user)) == "UTF-8";
-  ::freelocale(user);
-  return utf8;
-}
-
 // A run that the shell saw fail, that did not finish or that gave no sample
 // failed; its last words are the predictor's (or the shell's) reason. Its rows
 // stay, but the range of some of its samples is not shown as the range.
 std::string completionText(const GetTidesShell& shell) {
   if (shell.TimedOut()) {
     return std::string(kFailedPrefix) + kDidNotFinish;
+  }
+  if (shell.lineTooLong) {
+    return std::string(kFailedPrefix) + kLineTooLong;
   }
   if (shell.ErrorCode() != 0 || shell.ndata == 0) {
     return kFailedPrefix + (shell.lastLine.empty() ? std::string(kPrintedNothing) : shell.lastLine);
@@ -266,7 +255,7 @@ void Halvorn::FindTides() {
   lastcollection.reset();
   chooseComparison(*shell, TideLower()->Text(), TideHigher()->Text());
 
-  shell->Execute(userLocaleIsUtf8() ? kSearchShell : kSearchShellInUtf8);
+  shell->Execute(kSearchShell);
   for (const std::string& line : searchCommandLines(start, end, thePlace)) {
     shell->WriteLine(line);
   }

@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -123,6 +124,33 @@ TEST_F(LocationGetterTest, ListsNamesWithTheCommandsArgumentsAndEvents) {
   EXPECT_EQ(getter.output().parent_path().parent_path(),
             fw::FolderItem::SpecialFolder(fw::SpecialFolderKind::Temporary)->AbsolutePath());
   EXPECT_EQ(readFile(getter.output()).rfind("tide: reading database\n", 0), 0u); // stderr too
+}
+
+// In BIG5 a lead byte takes the backslash that quotes the next character as its second byte:
+// whatever locale the user's is, no character of the folder's path may act.
+TEST_F(LocationGetterTest, NoCharacterOfTheFolderActsInALocaleWhoseCharactersEndInABackslash) {
+  const std::string made = "localedef -i zh_TW -f BIG5 " + (root / "zh_TW.BIG5").string();
+  if (std::system((made + " >/dev/null 2>&1").c_str()) != 0)
+    GTEST_SKIP() << "localedef cannot make a BIG5 locale (Debian's locales package)";
+  const std::string userLocale = std::getenv("LC_ALL") ? std::getenv("LC_ALL") : "";
+  const fs::path previous = fs::current_path();
+  writeFile(root / "notes.txt", "notes");
+  writeFile(root / "prog", "#!/bin/sh\ntouch " + (root / "ran").string() + "\n", fs::perms(0755));
+  fs::current_path(root);
+  setenv("LOCPATH", root.c_str(), 1);
+  setenv("LC_ALL", "zh_TW.BIG5", 1);
+  for (const std::string& name :
+       {std::string("tides\xB3>notes.txt"), "tides\xB3|" + (root / "prog").string()}) {
+    Getter getter;
+    EXPECT_EQ(listIn(getter, tool(name, listing)), succeeded) << name;
+    EXPECT_EQ(getter.locations, listed);
+    fs::remove_all(root / *fs::path(name).begin()); // QTemporaryDir cannot remove a name not in UTF-8
+  }
+  setenv("LC_ALL", userLocale.c_str(), 1);
+  unsetenv("LOCPATH");
+  fs::current_path(previous);
+  EXPECT_EQ(readFile(root / "notes.txt"), "notes");
+  EXPECT_FALSE(fs::exists(root / "ran"));
 }
 
 // Root enters any folder, so the test's folders are given to nobody and the

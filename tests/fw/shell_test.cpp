@@ -149,6 +149,13 @@ TEST_F(ShellTest, LargeOutputAndInputNeitherBlockNorLoseBytes) {
   shell.Write(input);
   ASSERT_TRUE(finish(shell, 20000));
   EXPECT_TRUE(shell.text == echoed);
+
+  // Between Polls a flood waits in its pipe, not in memory.
+  RecordingShell flood(2);
+  flood.Execute("head -c 100000000 /dev/zero");
+  settle(300);
+  flood.Poll();
+  EXPECT_LE(flood.text.size(), 4u << 20);
 }
 
 TEST_F(ShellTest, EndingARunningShellLeavesNoProcessBehind) {

@@ -246,6 +246,9 @@ TEST_F(SearchTest, RunsEndWithTheirLastWordsKeepTheirRowsAndNothingRunsAsAComman
        failed + "2026-12-05 12:45 AM PST 0.4Killed", 1, 3},
       {standIn("silence", "exec sleep 60"), tcd, kSeattle, failed + "the tide tool did not finish",
        1, 3},
+      // A line that never ends is no tide data: the run ends at once, and its tool with it.
+      {standIn("flood", "head -c 100000000 /dev/zero; exec sleep 60"), tcd, kSeattle,
+       failed + "the tide tool printed a line too long", 1, 3},
       {tide, tcd, "Mayag\u00fcez", kCompleted, 7, 672, "C"},
       {tide, tcd, "Maya\xff", noMatch, 0, 0},
   };
@@ -262,6 +265,7 @@ TEST_F(SearchTest, RunsEndWithTheirLastWordsKeepTheirRowsAndNothingRunsAsAComman
     EXPECT_EQ(std::tuple(window->Result()->ListCount(), window->lastfound->ntimesandtides,
                          window->lastcollection->ntimesandtides),
               std::tuple(c.found, c.found, c.samples));
+    EXPECT_TRUE(children().empty());
   }
   EXPECT_TRUE(dialogs->calls.empty());
 }
