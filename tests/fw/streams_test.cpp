@@ -72,7 +72,7 @@ TEST_F(StreamsTest, CreateBinaryFile_ReplacesTheFileOnlyOnCloseAndWritesWhereLin
   // Links stay links, a relative target read from the link's folder. Rows: the
   // name saved, the target of a link made there first, the file written.
   fs::create_directory(path("shared"));
-  const std::string longest = std::string(248, 'a') + "\xC3\xA9"; // 250 bytes, the temporary's too
+  const std::string longest = std::string(253, 'a') + "\xC3\xA9"; // NAME_MAX bytes
   const std::tuple<std::string, std::string, std::string> saves[] = {
       {"link", "shared/real", "shared/real"}, // made, as its folder exists
       {"chain", path("link"), "shared/real"},
