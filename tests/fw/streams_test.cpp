@@ -125,7 +125,8 @@ TEST_F(StreamsTest, TextIsReadAsItsBytesAndFilesThatCannotBeMadeOrOpenedGiveNilO
   fs::create_directory(path("sticky"));
   fs::permissions(path("sticky"), fs::perms(01777));
   fs::create_symlink("../text", path("sticky/planted"));
-  const bool planted = ::lchown(path("sticky/planted").c_str(), 65534, 65534) == 0;
+  const bool planted =
+      ::geteuid() == 0 && ::lchown(path("sticky/planted").c_str(), 65534, 65534) == 0;
   for (const char* name : {"missing/out", "lost", "loop", planted ? "sticky/planted" : "loop"})
     EXPECT_FALSE(item(name).CreateBinaryFile()) << name;
   // A pipe must neither hang the reader nor be read.
