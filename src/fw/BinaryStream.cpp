@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -17,6 +19,10 @@ namespace {
 constexpr std::size_t kLongBytes = 4;
 constexpr std::size_t kLongestPString = 255;
 constexpr std::size_t kBufferBytes = 64 * 1024;
+constexpr int kMostLinks = 40; // as many as the kernel follows in one path
+constexpr std::string_view kTemporaryEnd = ".XXXXXX";
+// What is left of a NAME_MAX name for the target's name in its hidden temporary's.
+constexpr std::size_t kTemporaryNameBytes = NAME_MAX - 1 - kTemporaryEnd.size();
 
 bool writeAll(int fd, const char* from, std::size_t count) {
   while (count > 0) {
@@ -40,10 +46,14 @@ ssize_t readSome(int fd, char* into, std::size_t count) {
   return got;
 }
 
-void syncFolderOf(const std::string& path) {
+// The folder part of an absolute path.
+std::string folderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void syncFolderOf(const std::string& path) {
+  const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
     ::close(fd);
@@ -112,7 +122,8 @@ private:
   mutable std::size_t length_ = 0;
 };
 
-// A new file written beside its target and renamed over it on a clean close.
+// A new file written beside its target and renamed over it on a clean close;
+// without a temporary path, the target itself, truncated and written only then.
 class CreatedFileStream : public BinaryStream {
 public:
   CreatedFileStream(int fd, std::string tempPath, std::string targetPath)
@@ -120,7 +131,8 @@ public:
   ~CreatedFileStream() override {
     if (fd_ >= 0) {
       ::close(fd_);
-      ::unlink(tempPath_.c_str());
+      if (!inPlace())
+        ::unlink(tempPath_.c_str());
     }
   }
 
@@ -131,12 +143,19 @@ protected:
     if (fd_ < 0)
       return false;
     pending_.append(from, count);
-    return pending_.size() < kBufferBytes || flush();
+    // In place, all is held back so that a stream left unclosed changes nothing.
+    return inPlace() || pending_.size() < kBufferBytes || flush();
   }
 
   bool atEnd() const override { return true; }
 
   bool finish() override {
+    if (inPlace()) {
+      const bool written = !writeError_ && ::ftruncate(fd_, 0) == 0 && flush() && ::fsync(fd_) == 0;
+      const bool closedWell = ::close(fd_) == 0;
+      fd_ = -1;
+      return written && closedWell;
+    }
     const bool written = !writeError_ && flush() && ::fsync(fd_) == 0;
     const bool closedWell = ::close(fd_) == 0;
     fd_ = -1;
@@ -149,6 +168,8 @@ protected:
   }
 
 private:
+  bool inPlace() const { return tempPath_.empty(); }
+
   bool flush() {
     const bool ok = writeAll(fd_, pending_.data(), pending_.size());
     pending_.clear();
@@ -161,7 +182,54 @@ private:
   std::string pending_;
 };
 
-std::unique_ptr<BinaryStream> createFile(const std::string& path) {
+// A regular file opened with `flags`, or -1. Non-blocking only while opening,
+// so that a FIFO can neither hang the open nor pass.
+int openRegularFile(const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0)
+    return -1;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+// Where a save to `path` writes: the end of its chain of links (a relative
+// target read from its link's folder), so that a link to a document stays a
+// link. Nothing for a loop, or a link in a sticky folder that anyone may write
+// but neither the user nor the folder's owner made: the kernel would not follow
+// that one either, lest a planted link aim a save at another file.
+std::optional<std::string> linkedFile(std::string path) {
+  for (int followed = 0;; ++followed) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+      return path;
+    if (followed == kMostLinks)
+      return std::nullopt;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) == target.size())
+      return std::nullopt;
+    target.resize(static_cast<std::size_t>(length));
+    const std::string folder = folderOf(path);
+    struct stat holder {};
+    if (::stat(folder.c_str(), &holder) != 0)
+      return std::nullopt;
+    const bool openToAll = (holder.st_mode & S_ISVTX) && (holder.st_mode & S_IWOTH);
+    if (openToAll && link.st_uid != ::geteuid() && link.st_uid != holder.st_uid)
+      return std::nullopt;
+    path = target.front() == '/' ? target : folder + "/" + target;
+  }
+}
+
+std::unique_ptr<BinaryStream> createFile(const std::string& requested) {
+  const std::optional<std::string> linked = linkedFile(requested);
+  if (!linked)
+    return nullptr;
+  const std::string& path = *linked;
   struct stat target {};
   const bool targetExists = ::stat(path.c_str(), &target) == 0;
   if (targetExists && S_ISDIR(target.st_mode))
@@ -169,12 +237,23 @@ std::unique_ptr<BinaryStream> createFile(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos || slash + 1 == path.size())
     return nullptr;
-  // Hidden, so that a crash's leftover does not pose as a document; mkostemp
-  // opens with O_EXCL and so never writes through a link planted there.
-  std::string temp = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".XXXXXX";
+  // Hidden, so that a crash's leftover does not pose as a document, and named
+  // from as much of the target's name as fits in a name; mkostemp opens with
+  // O_EXCL and so never writes through a link planted there.
+  const std::string_view name = std::string_view(path).substr(slash + 1);
+  std::string temp = path.substr(0, slash + 1) + "." +
+                     std::string(leftWholeCharacters(name, kTemporaryNameBytes)) +
+                     std::string(kTemporaryEnd);
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0)
-    return nullptr;
+  if (fd < 0) {
+    // A folder that takes no new file may still hold one the user can write:
+    // that is written in place, which a failed write leaves incomplete.
+    const bool refused = errno == EACCES || errno == EROFS || errno == EPERM;
+    const int existing =
+        refused && targetExists ? openRegularFile(path, O_WRONLY | O_NOFOLLOW) : -1;
+    return existing < 0 ? nullptr
+                        : std::make_unique<CreatedFileStream>(existing, std::string(), path);
+  }
   // A replaced file keeps its permissions; a new one gets the usual ones.
   mode_t mode = 0;
   if (targetExists) {
@@ -189,17 +268,9 @@ std::unique_ptr<BinaryStream> createFile(const std::string& path) {
 }
 
 std::unique_ptr<BinaryStream> openFile(const std::string& path, bool readWrite) {
-  // Non-blocking so that opening a FIFO cannot hang; only regular files pass.
-  const int flags = (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK;
-  const int fd = ::open(path.c_str(), flags);
+  const int fd = openRegularFile(path, readWrite ? O_RDWR : O_RDONLY);
   if (fd < 0)
     return nullptr;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return std::make_unique<OpenedFileStream>(fd, readWrite);
 }
 

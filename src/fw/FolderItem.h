@@ -38,9 +38,12 @@ public:
   std::string ShellPath() const;
   bool CanBeShellWord() const;
 
-  // A stream that writes a new file beside this one; the file takes this
-  // item's place only when the stream is closed after a complete write.
-  // nullptr when the file cannot be made. The type only matters to dialogs.
+  // A stream that writes a new file beside this one (or, for a link, beside
+  // the file the links lead to, so the link stays); the file takes that place
+  // only when the stream is closed after a complete write. In a folder that
+  // takes no new file, an existing writable file is written in place at the
+  // close instead. nullptr when the file cannot be made. The type only
+  // matters to dialogs.
   std::unique_ptr<BinaryStream> CreateBinaryFile(std::string_view type = {}) const;
   // nullptr when the file cannot be opened.
   std::unique_ptr<BinaryStream> OpenAsBinaryFile(bool readWrite = false) const;

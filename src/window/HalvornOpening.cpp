@@ -134,7 +134,8 @@ void Halvorn::Event_Close() {
 }
 
 // Silent on failure: the file is written through a temporary one, so a failed
-// write leaves the earlier preferences as they were.
+// write leaves the earlier preferences as they were (unless its folder takes no
+// new file and it is written in place; what was cut then reads as not remembered).
 void Halvorn::SavePreferences() {
   const std::optional<fw::FolderItem> file = preferencesFile();
   if (!file)

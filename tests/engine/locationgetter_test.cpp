@@ -1,3 +1,4 @@
+#include "AsNobody.h"
 #include "engine/LocationGetter.h"
 
 #include <QTemporaryDir>
@@ -152,21 +153,6 @@ TEST_F(LocationGetterTest, NoCharacterOfTheFolderActsInALocaleWhoseCharactersEnd
   EXPECT_EQ(readFile(root / "notes.txt"), "notes");
   EXPECT_FALSE(fs::exists(root / "ran"));
 }
-
-// Root enters any folder, so the test's folders are given to nobody and the
-// process becomes nobody until the end of the scope (the saved id lets it back).
-struct AsNobody {
-  bool dropped = false;
-  explicit AsNobody(const fs::path& tree) {
-    if (::geteuid() != 0)
-      return;
-    for (const auto& entry : fs::recursive_directory_iterator(tree))
-      EXPECT_EQ(::lchown(entry.path().c_str(), 65534, 65534), 0) << entry.path();
-    EXPECT_EQ(::chown(tree.c_str(), 65534, 65534), 0);
-    EXPECT_TRUE(dropped = ::setresuid(65534, 65534, 0) == 0);
-  }
-  ~AsNobody() { EXPECT_TRUE(!dropped || ::setresuid(0, 0, 0) == 0); }
-};
 
 TEST_F(LocationGetterTest, FailuresKeepTheEarlierList) {
   writeFile(root / "no tool" / "harmonics.tcd", "");

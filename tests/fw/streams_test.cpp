@@ -1,3 +1,4 @@
+#include "AsNobody.h"
 #include "fw/BinaryStream.h"
 #include "fw/FolderItem.h"
 #include "fw/TextInputStream.h"
@@ -58,7 +59,7 @@ TEST_F(StreamsTest, LongsAreBigEndianAndPStringsKeepWholeCharactersWithin255Byte
   }
 }
 
-TEST_F(StreamsTest, CreateBinaryFile_ReplacesTheFileOnlyOnCloseAndNeverThroughALink) {
+TEST_F(StreamsTest, CreateBinaryFile_ReplacesTheFileOnlyOnCloseAndWritesWhereLinksLead) {
   put("out", "OLD");
   ASSERT_EQ(chmod(path("out").c_str(), 0640), 0);
   item("out").CreateBinaryFile()->WriteLong(6); // abandoned without Close
@@ -68,11 +69,46 @@ TEST_F(StreamsTest, CreateBinaryFile_ReplacesTheFileOnlyOnCloseAndNeverThroughAL
   EXPECT_EQ(contents("out"), "\0\0\0\7"s);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1) << "a temporary file left over";
   EXPECT_EQ(fs::status(path("out")).permissions(), fs::perms(0640)) << "a replaced file's";
-  // A link planted in its place is replaced, never written through.
-  fs::rename(path("out"), path("elsewhere"));
-  fs::create_symlink(path("elsewhere"), path("out"));
-  EXPECT_TRUE(item("out").CreateBinaryFile()->Close());
-  EXPECT_EQ(contents("elsewhere") + "|" + contents("out"), "\0\0\0\7|"s);
+  // Links stay links, a relative target read from the link's folder. Rows: the
+  // name saved, the target of a link made there first, the file written.
+  fs::create_directory(path("shared"));
+  const std::string longest = std::string(253, 'a') + "\xC3\xA9"; // NAME_MAX bytes
+  const std::tuple<std::string, std::string, std::string> saves[] = {
+      {"link", "shared/real", "shared/real"}, // made, as its folder exists
+      {"chain", path("link"), "shared/real"},
+      {"shared/up", "../out", "out"},
+      {longest, "", longest},
+  };
+  for (const auto& [name, target, written] : saves) {
+    SCOPED_TRACE(name);
+    if (!target.empty())
+      fs::create_symlink(target, path(name));
+    stream = item(name).CreateBinaryFile();
+    ASSERT_TRUE(stream);
+    stream->WritePString(name);
+    EXPECT_TRUE(stream->Close());
+    EXPECT_EQ(std::pair(contents(written), fs::is_symlink(path(name))),
+              std::pair(static_cast<char>(name.size()) + name, !target.empty()));
+  }
+}
+
+// Root writes in any folder, so the test runs as nobody.
+TEST_F(StreamsTest, CreateBinaryFile_WritesInPlaceWhereTheFolderTakesNoNewFile) {
+  fs::create_directory(path("locked"));
+  put("locked/out", "OLD");
+  fs::permissions(path("locked"), fs::perms(0555));
+  {
+    AsNobody unprivileged(dir);
+    auto stream = item("locked/out").CreateBinaryFile();
+    ASSERT_TRUE(stream);
+    item("locked/out").CreateBinaryFile()->WriteLong(6); // abandoned without Close
+    EXPECT_EQ(contents("locked/out"), "OLD");
+    stream->WriteLong(7);
+    EXPECT_TRUE(stream->Close());
+    EXPECT_FALSE(item("locked/new").CreateBinaryFile());
+  }
+  fs::permissions(path("locked"), fs::perms(0755));
+  EXPECT_EQ(contents("locked/out"), "\0\0\0\7"s);
 }
 
 // Binary files that cannot be opened are the saved-search and preferences tests' rows.
@@ -83,7 +119,16 @@ TEST_F(StreamsTest, TextIsReadAsItsBytesAndFilesThatCannotBeMadeOrOpenedGiveNilO
   EXPECT_EQ(fw::TextInputStream::Open(item("text"))->ReadAll(), bytes);
   fs::create_directory(path("folder"));
   ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
-  EXPECT_FALSE(item("missing/out").CreateBinaryFile());
+  fs::create_symlink("missing/out", path("lost"));
+  fs::create_symlink("loop", path("loop"));
+  // Only root can plant another user's link in a folder anyone may write (as in /tmp).
+  fs::create_directory(path("sticky"));
+  fs::permissions(path("sticky"), fs::perms(01777));
+  fs::create_symlink("../text", path("sticky/planted"));
+  const bool planted =
+      ::geteuid() == 0 && ::lchown(path("sticky/planted").c_str(), 65534, 65534) == 0;
+  for (const char* name : {"missing/out", "lost", "loop", planted ? "sticky/planted" : "loop"})
+    EXPECT_FALSE(item(name).CreateBinaryFile()) << name;
   // A pipe must neither hang the reader nor be read.
   for (const char* name : {"missing", "folder", "fifo"})
     EXPECT_THROW(fw::TextInputStream::Open(item(name)), fw::IOException) << name;
