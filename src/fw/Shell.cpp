@@ -22,7 +22,9 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t kReadBudget = 1 << 20;
 // Mode 2 takes output between Polls only while less than this waits: a process
 // that writes without end then waits on its pipe instead of filling memory.
-constexpr size_t kHeldOutputLimit = kReadBudget;
+// A ten-year search prints under 13 MB; a bound below that would make it wait
+// on its pipe for one Poll a second per bound's worth.
+constexpr size_t kHeldOutputLimit = 16 << 20;
 // How often mode 0 looks whether its child has ended while the output is quiet.
 constexpr int kRunToEndTickMs = 20;
 // How often mode 1 looks for the end of its child when the kernel cannot tell.

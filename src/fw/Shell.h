@@ -6,7 +6,7 @@
 //  Mode 2: Execute starts the program named by the command (e.g. /bin/csh) with
 //          its standard input open for Write/WriteLine; events come only from Poll,
 //          and every LF the process writes reaches ReadAll as CR LF. Between
-//          Polls about a megabyte is taken in; a process writing more waits.
+//          Polls up to 16 MiB is taken in; a process writing more waits.
 // Standard output and error are merged. The events of one Shell are never
 // delivered while one of its own handlers runs (a Poll there delivers nothing;
 // what arrives meanwhile follows once the handler has returned). IsRunning is
