@@ -118,7 +118,9 @@ void GetTidesShell::CollectData(std::string_view chunk) {
   std::size_t pos = 0;
   for (;;) {
     const std::size_t cr = buf.find(lineEnd, searchFrom);
-    if ((cr == std::string::npos ? buf.size() : cr) - pos > longestLine) {
+    // The LF of a CR LF begins the next piece but is no part of its line.
+    const std::size_t lineStart = pos < buf.size() && buf[pos] == '\n' ? pos + 1 : pos;
+    if ((cr == std::string::npos ? buf.size() : cr) - lineStart > longestLine) {
       lineTooLong = true;
       Close();
       return;

@@ -54,7 +54,7 @@ struct Search : fw::RowList {
   auto outcome() const {
     const auto &c = *shell.collector, &f = *shell.foundTides;
     return std::make_tuple(rows, c.times, c.tides, f.times, f.tides, shell.nchecked, shell.ndata,
-                           shell.minTide, shell.maxTide, shell.lastLine);
+                           shell.minTide, shell.maxTide, shell.lastLine, shell.lineTooLong);
   }
 
   Lines rows;
@@ -146,7 +146,9 @@ TEST(FilterData, APeriodLastsItsSamplesAcrossADaylightSavingChange) {
 }
 
 TEST(CollectData, CuttingTheOutputAnywhereGivesTheSameResult) {
-  Lines lines{"% setenv HFILE_PATH /usr/share/xtide/x.tcd", ""};
+  // A line of 64 KiB is the longest taken, also where an LF before it came with the CR.
+  const std::string longest(64 * 1024, 'x');
+  Lines lines{"% setenv HFILE_PATH /usr/share/xtide/x.tcd", longest, ""};
   for (int i = 0; i < 144; ++i)
     lines.push_back(sample(15 * i, 4 + 3.5 * std::sin(i / 10.0), i % 3 ? "PST" : "AKST"));
   lines.push_back("% exit");
@@ -155,7 +157,7 @@ TEST(CollectData, CuttingTheOutputAnywhereGivesTheSameResult) {
   whole.shell.CollectData(output(lines) + unended);
   whole.shell.Finish();
   ASSERT_GE(whole.rows.size(), 3u);
-  EXPECT_EQ(whole.shell.nchecked, 146);
+  EXPECT_EQ(whole.shell.nchecked, 147);
   EXPECT_GT(whole.shell.minTide, 0);        // lines before the first sample set no extreme
   EXPECT_EQ(whole.shell.lastLine, unended); // yet the last word for a failure message
 
@@ -173,6 +175,9 @@ TEST(CollectData, CuttingTheOutputAnywhereGivesTheSameResult) {
       EXPECT_EQ(s.outcome(), whole.outcome()) << testing::PrintToString(end) << piece;
     }
   }
+  Search over;
+  over.feed({"", longest + 'x'});
+  EXPECT_TRUE(over.shell.lineTooLong);
 }
 
 } // namespace
