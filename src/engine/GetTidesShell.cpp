@@ -134,6 +134,10 @@ void GetTidesShell::CollectData(std::string_view chunk) {
     if (!piece.empty()) {
       lastLine = piece;
       FilterData(piece);
+      if (tooManySamples) {
+        Close();
+        return;
+      }
     }
     pos = cr + 1;
     searchFrom = pos;
@@ -153,6 +157,10 @@ void GetTidesShell::FilterData(const std::string& line) {
   Columns columns(line);
   const std::int32_t year = columns.wholeNumber(yearColumn, yearWidth);
   if (year <= highestNonDataYear || !isHeight(columns.text(heightColumn))) {
+    return;
+  }
+  if (maxSamples > 0 && ndata >= maxSamples) {
+    tooManySamples = true;
     return;
   }
   ++ndata;

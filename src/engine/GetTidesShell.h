@@ -3,7 +3,7 @@
 //
 //   window's FindTides --criteria--> GetTidesShell (runs /bin/csh -> tide)
 //   Poll -> Event_DataAvailable / Event_Completed -> CollectData (cuts at CR;
-//        a line over 64 KiB ends the run)
+//        a line over 64 KiB, or more samples than the dates hold, ends the run)
 //        -> FilterData per line -> collector (every sample), foundTides (one
 //           entry per accepted period), reportBox (one row per accepted period)
 //   poller reads nchecked, minTide, maxTide, collector, foundTides once ended.
@@ -62,6 +62,10 @@ public:
   std::int32_t ndata = 0;   // sample lines seen
   std::string lastLine;     // last non-empty line of the output, trimmed
   bool lineTooLong = false; // a line too long for tide data came: the run was ended there
+  // Most samples the search's dates hold; 0: no limit. A tool printing more is
+  // ended there, and tooManySamples tells.
+  std::int32_t maxSamples = 0;
+  bool tooManySamples = false;
 
   void Event_DataAvailable() override;
   void Event_Completed() override;
@@ -70,7 +74,7 @@ public:
   void CollectData();
   // The same for text that has arrived by other means; a line is filtered only
   // once its CR has come, however the text is cut. A line longer than any tide
-  // data ends the run: the process is closed.
+  // data, or a sample past maxSamples, ends the run: the process is closed.
   void CollectData(std::string_view chunk);
   // End of the output: an unterminated rest is not a sample (a killed process
   // leaves half a line), but it may be the only message there is.

@@ -17,7 +17,9 @@
 #include "window/Halvorn.h"
 #include "window/StatusTexts.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -31,6 +33,8 @@ constexpr const char* kSearchShell = "/bin/csh";
 constexpr int kInteractiveMode = 2;
 constexpr int kSearchTimeOutMs = 30000;
 constexpr double kLastSecondOfDay = 86399;
+constexpr double kSampleStep = 900; // the 15 minutes the predictor is asked for
+constexpr double kSamplesPerDay = 96;
 
 constexpr std::int32_t kSecondsPerHour = 3600;
 constexpr std::int32_t kSecondsPerMinute = 60;
@@ -56,6 +60,7 @@ constexpr const char* kFailedPrefix = "Tide search failed - ";
 constexpr const char* kPrintedNothing = "the tide tool printed nothing";
 constexpr const char* kDidNotFinish = "the tide tool did not finish";
 constexpr const char* kLineTooLong = "the tide tool printed a line too long";
+constexpr const char* kTooManySamples = "the tide tool printed more samples than the dates hold";
 
 // What csh reads inside double quotes, and what ends a line or cannot be in an
 // argument at all.
@@ -106,6 +111,13 @@ void chooseComparison(GetTidesShell& shell, const std::string& lower, const std:
   }
 }
 
+// One sample each 15 minutes from the begin to the end, and a day more, so that
+// the nights daylight saving lengthens fit.
+std::int32_t mostSamples(const fw::Date& start, const fw::Date& end) {
+  const double steps = std::floor((end.TotalSeconds() - start.TotalSeconds()) / kSampleStep);
+  return static_cast<std::int32_t>(std::clamp(steps + 1, 0.0, 2e9) + kSamplesPerDay);
+}
+
 std::array<std::string, 3> searchCommandLines(const fw::Date& start, const fw::Date& end,
                                               const std::string& place) {
   const ToolPaths& paths = toolPaths();
@@ -128,6 +140,9 @@ std::string completionText(const GetTidesShell& shell) {
   }
   if (shell.lineTooLong) {
     return std::string(kFailedPrefix) + kLineTooLong;
+  }
+  if (shell.tooManySamples) {
+    return std::string(kFailedPrefix) + kTooManySamples;
   }
   if (shell.ErrorCode() != 0 || shell.ndata == 0) {
     return kFailedPrefix + (shell.lastLine.empty() ? std::string(kPrintedNothing) : shell.lastLine);
@@ -254,6 +269,7 @@ void Halvorn::FindTides() {
   Result()->DeleteAllRows();
   lastcollection.reset();
   chooseComparison(*shell, TideLower()->Text(), TideHigher()->Text());
+  shell->maxSamples = mostSamples(start, end);
 
   shell->Execute(kSearchShell);
   for (const std::string& line : searchCommandLines(start, end, thePlace)) {
