@@ -17,6 +17,10 @@ constexpr std::string_view outputFileName = "tide locations.txt";
 constexpr std::string_view listingFolderPattern = ".halvorn-places-XXXXXX";
 constexpr std::string_view headerPhrase = "Location list generated";
 constexpr std::size_t nameBytes = 52;
+// Some forty times what the database lists; a tool printing without end is
+// stopped there by the file-size limit (in KiB) of the shell that runs it.
+constexpr std::uintmax_t mostListingBytes = 16 << 20;
+constexpr std::uintmax_t listingLimitKiB = mostListingBytes / 1024 + 1;
 
 const std::string noOutputFileMessage = "Unable to create a temporary output file";
 const std::string noListMessage = "There was no location list generated";
@@ -96,9 +100,10 @@ void LocationGetter::GetLocations(const fw::FolderItem& folder) {
   // file, so that failure reads as the tool's own. The path follows a plain
   // ">": after ">&" bash would expand the word a second time.
   const std::string database(binaryDatabaseName);
-  Execute("{ cd " + folder.ShellPath() + " && export HFILE_PATH=./" + database + " && ./" +
-          std::string(tideToolName) + " -l" + folder.Child(database).ShellPath() + " -ml; } >" +
-          outputFile->ShellPath() + " 2>&1");
+  // A hard limit lower than ours, which ulimit cannot raise, bounds the file already.
+  Execute("{ ulimit -f " + std::to_string(listingLimitKiB) + "; cd " + folder.ShellPath() +
+          " && export HFILE_PATH=./" + database + " && ./" + std::string(tideToolName) + " -l" +
+          folder.Child(database).ShellPath() + " -ml; } >" + outputFile->ShellPath() + " 2>&1");
 }
 
 void LocationGetter::Event_DataAvailable() {
@@ -107,15 +112,24 @@ void LocationGetter::Event_DataAvailable() {
 
 void LocationGetter::Event_Completed() {
   std::string text;
+  bool tooLong = false;
   if (outputFile) {
-    std::optional<std::string> read = readOutputFile();
+    std::error_code unknown;
+    tooLong = std::filesystem::file_size(outputFile->AbsolutePath(), unknown) > mostListingBytes &&
+              !unknown;
+    std::optional<std::string> read = tooLong ? std::string() : readOutputFile();
     if (!read) {
       raiseError(noListMessage);
       return;
     }
     text = std::move(*read);
   }
-  if (ErrorCode() != 0) {
+  if (ErrorCode() != 0 || tooLong) {
+    // What a failed tool left is no list, and may be as large as the bound.
+    if (outputFile) {
+      std::error_code ignored;
+      std::filesystem::remove(outputFile->AbsolutePath(), ignored);
+    }
     raiseError(toolFailedMessage);
     raiseHaveLocations();
     return;

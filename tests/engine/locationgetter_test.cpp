@@ -144,6 +144,8 @@ TEST_F(LocationGetterTest, FailuresKeepTheEarlierListAndNoCharacterOfTheFolderAc
       {locked, failed, {}},
       {tool("failing", listing + "exit 3\n"), failed, {}},
       {tool("good", listing), succeeded, listed},
+      // 100 MB of names: past 16 MiB the listing is stopped, as failed.
+      {tool("flood", listing + "yes 'Seattle, Puget Sound' | head -c 100000000\n"), failed, listed},
       {tool("tides\xB3>notes.txt", listing), succeeded, listed},
       {tool("tides\xB3|" + (workingFolder / "tide").string(), listing), succeeded, listed},
       {root / "no tool", failed, listed},
@@ -167,6 +169,7 @@ TEST_F(LocationGetterTest, FailuresKeepTheEarlierListAndNoCharacterOfTheFolderAc
       SCOPED_TRACE(folder);
       EXPECT_EQ(listIn(getter, folder), events);
       EXPECT_EQ(getter.locations, names);
+      EXPECT_FALSE(events == failed && fs::exists(getter.output())) << "a failed listing's file";
     }
   }
   setenv("LC_ALL", userLocale.c_str(), 1);
