@@ -20,6 +20,8 @@ constexpr std::size_t kLongBytes = 4;
 constexpr std::size_t kLongestPString = 255;
 constexpr std::size_t kBufferBytes = 64 * 1024;
 constexpr int kMostLinks = 40; // as many as the kernel follows in one path
+// Largest file rewritten in place: its old content is held until the new is on disk.
+constexpr std::size_t kLargestRewritten = 16 << 20;
 constexpr std::string_view kTemporaryEnd = ".XXXXXX";
 // What is left of a NAME_MAX name for the target's name in its hidden temporary's.
 constexpr std::size_t kTemporaryNameBytes = NAME_MAX - 1 - kTemporaryEnd.size();
@@ -50,6 +52,29 @@ ssize_t readSome(int fd, char* into, std::size_t count) {
 std::string folderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The whole content of an open file, read from its start; nothing when it is larger than `most`.
+std::optional<std::string> contentOf(int fd, std::size_t most) {
+  std::string content;
+  char chunk[kBufferBytes];
+  for (;;) {
+    ssize_t got;
+    do {
+      got = ::pread(fd, chunk, sizeof chunk, static_cast<off_t>(content.size()));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0 || content.size() + static_cast<std::size_t>(got) > most)
+      return std::nullopt;
+    if (got == 0)
+      return content;
+    content.append(chunk, static_cast<std::size_t>(got));
+  }
+}
+
+// Empties the file and writes `content` from its start, then syncs it.
+bool rewrite(int fd, std::string_view content) {
+  return ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 &&
+         writeAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
 }
 
 void syncFolderOf(const std::string& path) {
@@ -122,18 +147,23 @@ private:
   mutable std::size_t length_ = 0;
 };
 
-// A new file written beside its target and renamed over it on a clean close;
-// without a temporary path, the target itself, truncated and written only then.
+// A save, written on a clean close: into a new file beside its target that is
+// renamed over it; or into the target itself (in place), whose old content is
+// held, and kept in a backup file beside it where the folder takes one, until
+// the new content is on disk, and written back when any step fails; or to a
+// device, which takes the bytes as they come.
 class CreatedFileStream : public BinaryStream {
 public:
-  CreatedFileStream(int fd, std::string tempPath, std::string targetPath)
-      : fd_(fd), tempPath_(std::move(tempPath)), targetPath_(std::move(targetPath)) {}
+  enum class Way { Replace, InPlace, Device };
+
+  // `temp` is the new file to rename (Replace) or the backup (InPlace), or none.
+  CreatedFileStream(Way way, int fd, int tempFd, std::string tempPath, std::string targetPath)
+      : way_(way), fd_(fd), tempFd_(tempFd), tempPath_(std::move(tempPath)),
+        targetPath_(std::move(targetPath)) {}
   ~CreatedFileStream() override {
-    if (fd_ >= 0) {
+    if (fd_ >= 0)
       ::close(fd_);
-      if (!inPlace())
-        ::unlink(tempPath_.c_str());
-    }
+    dropTemp();
   }
 
 protected:
@@ -144,31 +174,48 @@ protected:
       return false;
     pending_.append(from, count);
     // In place, all is held back so that a stream left unclosed changes nothing.
-    return inPlace() || pending_.size() < kBufferBytes || flush();
+    return way_ != Way::Replace || pending_.size() < kBufferBytes || flush();
   }
 
   bool atEnd() const override { return true; }
 
   bool finish() override {
-    if (inPlace()) {
-      const bool written = !writeError_ && ::ftruncate(fd_, 0) == 0 && flush() && ::fsync(fd_) == 0;
-      const bool closedWell = ::close(fd_) == 0;
-      fd_ = -1;
-      return written && closedWell;
-    }
-    const bool written = !writeError_ && flush() && ::fsync(fd_) == 0;
-    const bool closedWell = ::close(fd_) == 0;
+    bool written = !writeError_;
+    if (way_ == Way::Replace)
+      written = written && flush() && ::fsync(fd_) == 0;
+    else if (way_ == Way::Device)
+      written = written && flush();
+    else
+      written = written && replaceContent();
+    written = ::close(fd_) == 0 && written;
     fd_ = -1;
-    if (written && closedWell && ::rename(tempPath_.c_str(), targetPath_.c_str()) == 0) {
-      syncFolderOf(targetPath_);
-      return true;
+    if (way_ == Way::Replace && written) {
+      written = ::rename(tempPath_.c_str(), targetPath_.c_str()) == 0;
+      if (written) {
+        tempPath_.clear();
+        syncFolderOf(targetPath_);
+      }
     }
-    ::unlink(tempPath_.c_str());
-    return false;
+    dropTemp();
+    return written;
   }
 
 private:
-  bool inPlace() const { return tempPath_.empty(); }
+  // Nothing of the target is touched until its old content is held (and in the
+  // backup, when there is one), and a failure after that writes it back. A
+  // backup that could not be written back stays beside the file.
+  bool replaceContent() {
+    const std::optional<std::string> old = contentOf(fd_, kLargestRewritten);
+    if (!old ||
+        (tempFd_ >= 0 && !(writeAll(tempFd_, old->data(), old->size()) && ::fsync(tempFd_) == 0)))
+      return false;
+    const std::string content = std::move(pending_);
+    if (rewrite(fd_, content))
+      return true;
+    if (!rewrite(fd_, *old))
+      tempPath_.clear();
+    return false;
+  }
 
   bool flush() {
     const bool ok = writeAll(fd_, pending_.data(), pending_.size());
@@ -176,7 +223,18 @@ private:
     return ok;
   }
 
+  void dropTemp() {
+    if (tempFd_ >= 0)
+      ::close(tempFd_);
+    tempFd_ = -1;
+    if (!tempPath_.empty())
+      ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+  }
+
+  Way way_;
   int fd_;
+  int tempFd_;
   std::string tempPath_;
   std::string targetPath_;
   std::string pending_;
@@ -225,6 +283,35 @@ std::optional<std::string> linkedFile(std::string path) {
   }
 }
 
+// A device, opened without waiting on it, to take a save's bytes as they come.
+std::unique_ptr<BinaryStream> openDevice(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  struct stat info {};
+  if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
+    if (fd >= 0)
+      ::close(fd);
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return std::make_unique<CreatedFileStream>(CreatedFileStream::Way::Device, fd, -1, "", path);
+}
+
+// The file itself, read and written: its old content must be held before it is
+// rewritten. `backupFd` and `backup` are a new file beside it, or none.
+std::unique_ptr<BinaryStream> openInPlace(const std::string& path, int backupFd,
+                                          std::string backup) {
+  const int fd = openRegularFile(path, O_RDWR | O_NOFOLLOW);
+  if (fd < 0) {
+    if (backupFd >= 0) {
+      ::close(backupFd);
+      ::unlink(backup.c_str());
+    }
+    return nullptr;
+  }
+  return std::make_unique<CreatedFileStream>(CreatedFileStream::Way::InPlace, fd, backupFd,
+                                             std::move(backup), path);
+}
+
 std::unique_ptr<BinaryStream> createFile(const std::string& requested) {
   const std::optional<std::string> linked = linkedFile(requested);
   if (!linked)
@@ -232,7 +319,12 @@ std::unique_ptr<BinaryStream> createFile(const std::string& requested) {
   const std::string& path = *linked;
   struct stat target {};
   const bool targetExists = ::stat(path.c_str(), &target) == 0;
-  if (targetExists && S_ISDIR(target.st_mode))
+  // Only a regular file the user may write is ever replaced or rewritten; a
+  // device takes the bytes; a FIFO, a socket or a folder is never touched.
+  if (targetExists && S_ISCHR(target.st_mode))
+    return openDevice(path);
+  if (targetExists &&
+      (!S_ISREG(target.st_mode) || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0))
     return nullptr;
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos || slash + 1 == path.size())
@@ -246,25 +338,23 @@ std::unique_ptr<BinaryStream> createFile(const std::string& requested) {
                      std::string(kTemporaryEnd);
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) {
-    // A folder that takes no new file may still hold one the user can write:
-    // that is written in place, which a failed write leaves incomplete.
+    // A folder that takes no new file may still hold one the user can write.
     const bool refused = errno == EACCES || errno == EROFS || errno == EPERM;
-    const int existing =
-        refused && targetExists ? openRegularFile(path, O_WRONLY | O_NOFOLLOW) : -1;
-    return existing < 0 ? nullptr
-                        : std::make_unique<CreatedFileStream>(existing, std::string(), path);
+    return refused && targetExists ? openInPlace(path, -1, "") : nullptr;
   }
-  // A replaced file keeps its permissions; a new one gets the usual ones.
-  mode_t mode = 0;
-  if (targetExists) {
-    mode = target.st_mode & 07777;
-  } else {
+  if (!targetExists) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    mode = 0666 & ~mask;
+    ::fchmod(fd, 0666 & ~mask);
+  } else if (target.st_nlink > 1 || ::fchown(fd, target.st_uid, target.st_gid) != 0) {
+    // A new file would part the file from its other names, or from its owner or
+    // group: it is rewritten instead, the new file beside it its backup.
+    return openInPlace(path, fd, std::move(temp));
+  } else {
+    ::fchmod(fd, target.st_mode & 07777);
   }
-  ::fchmod(fd, mode);
-  return std::make_unique<CreatedFileStream>(fd, std::move(temp), path);
+  return std::make_unique<CreatedFileStream>(CreatedFileStream::Way::Replace, fd, -1,
+                                             std::move(temp), path);
 }
 
 std::unique_ptr<BinaryStream> openFile(const std::string& path, bool readWrite) {

@@ -22,7 +22,7 @@ public:
   // A read found fewer bytes than it wanted: the file was cut short.
   bool ReadPastEnd() const { return readPastEnd_; }
   // Puts a created file in place; false when anything failed on the way (the
-  // earlier file then stays as it was, unless it was being written in place).
+  // earlier file then stays as it was, or has its content written back).
   bool Close();
   bool WriteError() const { return writeError_; }
 

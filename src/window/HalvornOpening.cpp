@@ -133,9 +133,8 @@ void Halvorn::Event_Close() {
   SavePreferences();
 }
 
-// Silent on failure: the file is written through a temporary one, so a failed
-// write leaves the earlier preferences as they were (unless its folder takes no
-// new file and it is written in place; what was cut then reads as not remembered).
+// Silent on failure: a failed write leaves the earlier preferences as they were,
+// whether the file is replaced or rewritten in place.
 void Halvorn::SavePreferences() {
   const std::optional<fw::FolderItem> file = preferencesFile();
   if (!file)

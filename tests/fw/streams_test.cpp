@@ -8,11 +8,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <climits>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <tuple>
 
 namespace {
@@ -90,25 +93,78 @@ TEST_F(StreamsTest, CreateBinaryFile_ReplacesTheFileOnlyOnCloseAndWritesWhereLin
     EXPECT_EQ(std::pair(contents(written), fs::is_symlink(path(name))),
               std::pair(static_cast<char>(name.size()) + name, !target.empty()));
   }
+  // A device takes the bytes and stays a device (where the file system lets one be made and used).
+  if (::mknod(path("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0 &&
+      std::ofstream(path("null")).good()) {
+    fs::create_symlink("null", path("device"));
+    stream = item("device").CreateBinaryFile();
+    ASSERT_TRUE(stream);
+    stream->WriteLong(7);
+    EXPECT_TRUE(stream->Close() && fs::is_character_file(path("null")));
+  }
 }
 
-// Root writes in any folder, so the test runs as nobody.
-TEST_F(StreamsTest, CreateBinaryFile_WritesInPlaceWhereTheFolderTakesNoNewFile) {
-  fs::create_directory(path("locked"));
-  put("locked/out", "OLD");
-  fs::permissions(path("locked"), fs::perms(0555));
-  {
-    AsNobody unprivileged(dir);
-    auto stream = item("locked/out").CreateBinaryFile();
-    ASSERT_TRUE(stream);
-    item("locked/out").CreateBinaryFile()->WriteLong(6); // abandoned without Close
-    EXPECT_EQ(contents("locked/out"), "OLD");
-    stream->WriteLong(7);
-    EXPECT_TRUE(stream->Close());
-    EXPECT_FALSE(item("locked/new").CreateBinaryFile());
+// A disk that takes no more than `bytes` of a file: a write past that fails (EFBIG).
+struct FileSizeLimit {
+  rlimit before{};
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, before.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
   }
-  fs::permissions(path("locked"), fs::perms(0755));
-  EXPECT_EQ(contents("locked/out"), "\0\0\0\7"s);
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &before); }
+};
+
+// Root writes in any folder, so the test runs as nobody. Written in place: a file in a folder
+// that takes no new file, one with a second name, one of another user's (where root can make it).
+TEST_F(StreamsTest, CreateBinaryFile_KeepsWhatAFileIsWhoOwnsItAndItsOtherNames) {
+  fs::create_directories(path("own/locked"));
+  fs::create_directories(path("theirs"));
+  for (const char* name : {"own/locked/out", "own/linked", "own/readonly", "theirs/out"})
+    put(name, "OLD");
+  fs::create_hard_link(path("own/linked"), path("own/other"));
+  fs::permissions(path("own/readonly"), fs::perms(0444));
+  fs::permissions(path("own/locked"), fs::perms(0555));
+  fs::permissions(dir, fs::perms(0755));
+  fs::permissions(path("theirs"), fs::perms(0775));
+  fs::permissions(path("theirs/out"), fs::perms(0664));
+  std::vector<std::string> inPlace = {"own/locked/out", "own/linked"};
+  if (::geteuid() == 0 && ::chown(path("theirs").c_str(), 1, 0) == 0 &&
+      ::chown(path("theirs/out").c_str(), 1, 0) == 0)
+    inPlace.push_back("theirs/out");
+  {
+    AsNobody unprivileged(path("own"));
+    for (const std::string& name : inPlace) {
+      SCOPED_TRACE(name);
+      auto stream = item(name).CreateBinaryFile();
+      ASSERT_TRUE(stream);
+      item(name).CreateBinaryFile()->WriteLong(6); // abandoned without Close
+      stream->WriteLong(7);
+      stream->WritePString("longer");
+      // A write that fails on the way (a full disk) puts the old content back.
+      const bool written = (FileSizeLimit(4), stream->Close());
+      EXPECT_EQ(std::pair(written, contents(name)), std::pair(false, "OLD"s));
+      stream = item(name).CreateBinaryFile();
+      stream->WriteLong(7);
+      EXPECT_TRUE(stream->Close());
+      EXPECT_EQ(contents(name), "\0\0\0\7"s);
+    }
+    // A file the user may not write is refused, though its folder would take a new one.
+    EXPECT_FALSE(item("own/readonly").CreateBinaryFile());
+    EXPECT_FALSE(item("own/locked/new").CreateBinaryFile());
+  }
+  fs::permissions(path("own/locked"), fs::perms(0755));
+  EXPECT_EQ(std::tuple(contents("own/other"), contents("own/readonly")),
+            std::tuple("\0\0\0\7"s, "OLD"s));
+  const std::pair<const char*, int> filesLeft[] = {{"own", 4}, {"own/locked", 1}, {"theirs", 1}};
+  for (const auto& [folder, files] : filesLeft) // and no backup beside them
+    EXPECT_EQ(std::distance(fs::directory_iterator(path(folder)), {}), files) << folder;
+  struct stat info {};
+  if (inPlace.size() == 3 && ::stat(path("theirs/out").c_str(), &info) == 0) {
+    EXPECT_EQ(std::tuple(info.st_uid, info.st_gid, info.st_mode & 07777),
+              std::tuple(1u, 0u, 0664u));
+  }
 }
 
 // Binary files that cannot be opened are the saved-search and preferences tests' rows.
@@ -127,8 +183,11 @@ TEST_F(StreamsTest, TextIsReadAsItsBytesAndFilesThatCannotBeMadeOrOpenedGiveNilO
   fs::create_symlink("../text", path("sticky/planted"));
   const bool planted =
       ::geteuid() == 0 && ::lchown(path("sticky/planted").c_str(), 65534, 65534) == 0;
-  for (const char* name : {"missing/out", "lost", "loop", planted ? "sticky/planted" : "loop"})
+  fs::create_symlink("fifo", path("pipe"));
+  for (const char* name :
+       {"missing/out", "lost", "loop", "pipe", "fifo", planted ? "sticky/planted" : "loop"})
     EXPECT_FALSE(item(name).CreateBinaryFile()) << name;
+  EXPECT_TRUE(fs::is_fifo(path("fifo")));
   // A pipe must neither hang the reader nor be read.
   for (const char* name : {"missing", "folder", "fifo"})
     EXPECT_THROW(fw::TextInputStream::Open(item(name)), fw::IOException) << name;
