@@ -1,3 +1,4 @@
+#include "Processes.h"
 #include "fw/Shell.h"
 
 #include <QCoreApplication>
@@ -8,10 +9,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <unistd.h>
@@ -70,24 +69,6 @@ bool finish(fw::Shell& shell, int ms = 5000) {
 
 void settle(int ms) {
   waitUntil([] { return false; }, nullptr, ms);
-}
-
-// Live processes whose parent, or with `group` whose process group, is `id`.
-// Orphans are reaped by whoever adopts them, maybe slowly: a zombie counts as ended.
-std::vector<pid_t> live(pid_t id, bool group) {
-  std::vector<pid_t> found;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    char state = '?';
-    pid_t parent = 0, pgrp = 0;
-    if (!std::getline(stat, line) || !std::isdigit(line[0]))
-      continue;
-    std::istringstream(line.substr(line.rfind(')') + 1)) >> state >> parent >> pgrp;
-    if (state != 'Z' && (group ? pgrp : parent) == id)
-      found.push_back(std::stoi(line));
-  }
-  return found;
 }
 
 // csh reads start-up files from HOME; an empty one keeps its output ours.
@@ -152,14 +133,13 @@ TEST_F(ShellTest, LargeOutputAndInputNeitherBlockNorLoseBytes) {
 
   // Between Polls output is taken in as it comes, so that a ten-year search (12.6 MB) is
   // whole at the next Poll; a flood waits in its pipe, not in memory.
-  const std::tuple<std::size_t, std::size_t, std::size_t> sizes[] = {
-      {13'000'000, 13'000'000, 13'000'000}, {100'000'000, 16 << 20, 18 << 20}};
-  for (const auto& [bytes, least, most] : sizes) {
+  for (const std::size_t bytes : {13'000'000, 100'000'000}) {
     RecordingShell tool(2);
     tool.Execute("head -c " + std::to_string(bytes) + " /dev/zero");
     settle(500);
     tool.Poll();
-    EXPECT_TRUE(tool.text.size() >= least && tool.text.size() <= most) << tool.text.size();
+    const std::size_t held = tool.text.size();
+    EXPECT_TRUE(bytes < 16 << 20 ? held == bytes : held >= 16 << 20 && held < 18 << 20) << held;
   }
 }
 
@@ -173,9 +153,9 @@ TEST_F(ShellTest, EndingARunningShellLeavesNoProcessBehind) {
     shell->WriteLine("echo; sleep 100");
     pid_t child = 0;
     waitUntil([&] {
-      const auto children = live(getpid(), false);
-      child = children.size() == 1 ? children[0] : 0;
-      return child != 0 && live(child, true).size() >= 2;
+      const auto ours = children();
+      child = ours.size() == 1 ? ours.begin()->first : 0;
+      return child != 0 && !children(child).empty();
     });
     ASSERT_NE(child, 0);
     const auto started = Clock::now();
@@ -187,7 +167,7 @@ TEST_F(ShellTest, EndingARunningShellLeavesNoProcessBehind) {
     EXPECT_LT(Clock::now() - started, 1s);
     EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(child))) << "not reaped";
     // SIGKILL takes effect when the kernel next schedules the grandchild.
-    EXPECT_TRUE(waitUntil([&] { return live(child, true).empty(); }, nullptr, 1000));
+    EXPECT_TRUE(waitUntil([&] { return children(child).empty(); }, nullptr, 1000));
     EXPECT_EQ(shell ? shell->completedEvents : 0, 0) << "Close raises no Completed";
   }
 }

@@ -5,6 +5,7 @@
 // writes its preferences there), TZ pinned, no tool paths, a recording dialog
 // responder so no modal box can block, and every window closed and deleted after.
 
+#include "FullDisk.h"
 #include "RecordingDialogResponder.h"
 #include "app/App.h"
 #include "app/MenuBar1.h"
@@ -18,7 +19,6 @@
 #include <QEvent>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -26,7 +26,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -127,20 +126,4 @@ protected:
 private:
   std::shared_ptr<fw::DialogResponder> previousDialogs_ = fw::setDialogResponder(dialogs);
   QTemporaryDir home_;
-};
-
-// Writes fail as on a full disk (root ignores folder permissions): no file may
-// grow, and the signal that would end the process is ignored so write() fails.
-struct FullDisk {
-  rlimit saved{};
-  void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
-  FullDisk() {
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit none{0, saved.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &none);
-  }
-  ~FullDisk() {
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-  }
 };
