@@ -2,12 +2,13 @@
 // The place list: GetLocations runs the database folder's own "tide" in list
 // mode through bash, its whole output going to "tide locations.txt" in a fresh
 // folder of this getter's own inside the user's private temporary folder (else
-// the Documents folder, when only the user can write there). When the command
-// has ended the file is read, the names after the "Location list generated"
-// line are cut out, and the owner hears of it through Progress and Error
-// (status texts) and HaveLocations (read `locations` then). Names are the
-// predictor's UTF-8 bytes unchanged, so a listed name goes back to the
-// predictor as it came.
+// the Documents folder, when only the user can write there); a file-size limit
+// stops a tool that writes more than 16 MiB, and the listing then fails and
+// leaves no file. When the command has ended the file is read, the names after
+// the "Location list generated" line are cut out, and the owner hears of it
+// through Progress and Error (status texts) and HaveLocations (read
+// `locations` then). Names are the predictor's UTF-8 bytes unchanged, so a
+// listed name goes back to the predictor as it came.
 
 #include "fw/FolderItem.h"
 #include "fw/Shell.h"
