@@ -95,8 +95,7 @@ TEST_F(StreamsTest, CreateBinaryFile_ReplacesTheFileOnlyOnCloseAndWritesWhereLin
   // A device takes the bytes and stays a device (where the file system lets one be made and used).
   if (::mknod(path("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0 &&
       std::ofstream(path("null")).good()) {
-    fs::create_symlink("null", path("device"));
-    stream = item("device").CreateBinaryFile();
+    stream = item("null").CreateBinaryFile();
     EXPECT_TRUE(stream && (stream->WriteLong(7), stream->Close()));
     EXPECT_TRUE(fs::is_character_file(path("null")));
   }
