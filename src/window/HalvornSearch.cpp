@@ -35,6 +35,7 @@ constexpr int kSearchTimeOutMs = 30000;
 constexpr double kLastSecondOfDay = 86399;
 constexpr double kSampleStep = 900; // the 15 minutes the predictor is asked for
 constexpr double kSamplesPerDay = 96;
+constexpr double kSpareDays = 2;
 
 constexpr std::int32_t kSecondsPerHour = 3600;
 constexpr std::int32_t kSecondsPerMinute = 60;
@@ -111,11 +112,13 @@ void chooseComparison(GetTidesShell& shell, const std::string& lower, const std:
   }
 }
 
-// One sample each 15 minutes from the begin to the end, and a day more, so that
-// the nights daylight saving lengthens fit.
+// One sample each 15 minutes from the begin to the end, and two days more: one
+// for a zone that once repeated a whole day as it moved across the date line
+// (Alaska in 1867, Samoa in 1892), the other for the hours that daylight saving
+// and other clock changes add over the years.
 std::int32_t mostSamples(const fw::Date& start, const fw::Date& end) {
   const double steps = std::floor((end.TotalSeconds() - start.TotalSeconds()) / kSampleStep);
-  return static_cast<std::int32_t>(std::clamp(steps + 1, 0.0, 2e9) + kSamplesPerDay);
+  return static_cast<std::int32_t>(std::clamp(steps + 1, 0.0, 2e9) + kSpareDays * kSamplesPerDay);
 }
 
 std::array<std::string, 3> searchCommandLines(const fw::Date& start, const fw::Date& end,
