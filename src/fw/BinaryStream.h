@@ -36,7 +36,8 @@ protected:
   bool closed_ = false;
 };
 
-// Streams over a file, made by FolderItem::CreateBinaryFile/OpenAsBinaryFile.
+// Streams over a file, made by FolderItem::CreateBinaryFile/OpenAsBinaryFile; how a
+// created one lands on disk is CreatedFileStream's.
 std::unique_ptr<BinaryStream> openFileStream(const std::string& path, bool create, bool readWrite);
 
 } // namespace fw
