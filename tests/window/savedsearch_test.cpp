@@ -140,24 +140,4 @@ TEST_F(SavedSearchTest, SaveAsksOnceSaveAsAlwaysAndCancelledOrFailedSavesChangeN
             std::pair("tidesearch"s, "Saved Tide Search Parameters"s));
 }
 
-// A search opened through a link, and the preferences in a folder of links, are
-// saved where the links lead; the links stay.
-TEST_F(SavedSearchTest, SavesWriteWhereLinksLeadAndKeepTheLinks) {
-  namespace fs = std::filesystem;
-  fs::create_directory(pathOf("shared"));
-  Halvorn* w = open();
-  fill(w, kSeattle);
-  w->SaveToFile(fw::FolderItem(pathOf("shared/real.tides")));
-  fs::create_symlink("shared/real.tides", pathOf("link.tides"));
-  fs::create_symlink("../shared/prefs", preferencesPath()); // not there yet
-  w->OpenFile(fw::FolderItem(pathOf("link.tides")));
-  fill(w, kYeu);
-  EXPECT_TRUE(fw::chooseMenuItem("FileSave"));
-  w->SavePreferences();
-  EXPECT_EQ(std::tuple(readBytes(pathOf("shared/real.tides")).back(), // of kYeu's "0.8 ft"
-                       readBytes(pathOf("shared/prefs")),
-                       fs::is_symlink(pathOf("link.tides")) && fs::is_symlink(preferencesPath())),
-            std::tuple('t', preferencesBytes(kYeu[0]), true));
-}
-
 } // namespace
