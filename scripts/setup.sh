@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev libgl-dev
   libtcd-dev xtide-data tzdata
-  tcsh bash locales
+  tcsh bash locales acl
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   xvfb xauth imagemagick

@@ -2,13 +2,13 @@
 // How a save lands on disk. Nothing is written until the stream is closed after
 // a complete write, and a save changes nothing about the file but its content:
 // - links are followed and stay links;
-// - a regular file is replaced by a new file beside it with its owner, group
-//   and mode;
-// - where that cannot be done (other hard links, an owner that will not carry,
-//   a folder that takes no new file) the file is rewritten in place, its old
-//   content written back when a step fails;
-// - a character device takes the bytes as they come;
-// - a FIFO, a socket, a folder, a file the user may not write and a link
+// - a regular file is replaced by a new file beside it that carries its owner,
+//   group, extended attributes (the ACL among them) and mode, set-id bits too;
+// - where that cannot be done (other hard links, attributes or owner that will
+//   not carry, a folder that takes no new file) the file is rewritten in place,
+//   never empty on the way, its old content written back when a step fails;
+// - a character device takes the bytes it can take without waiting;
+// - a FIFO, a socket, a folder, a file the user may not write and a file or link
 //   planted by another user in a shared sticky folder are refused.
 
 #include <cstddef>

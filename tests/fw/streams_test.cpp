@@ -8,13 +8,23 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <chrono>
 #include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <map>
+#include <random>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <thread>
 #include <tuple>
 
 namespace {
@@ -33,6 +43,43 @@ protected:
   }
   void put(const std::string& name, const std::string& bytes) const {
     std::ofstream(path(name), std::ios::binary) << bytes;
+  }
+  // All that a save must keep of a file: its owner, group, mode and extended attributes.
+  auto keeps(const std::string& name) const {
+    struct stat info {};
+    ::stat(path(name).c_str(), &info);
+    char names[4096], value[4096];
+    const ssize_t length =
+        std::max<ssize_t>(::listxattr(path(name).c_str(), names, sizeof names), 0);
+    std::map<std::string, std::string> attributes;
+    for (const char* at = names; at < names + length; at += std::strlen(at) + 1)
+      attributes[at].assign(
+          value, std::max<ssize_t>(::getxattr(path(name).c_str(), at, value, sizeof value), 0));
+    return std::tuple(info.st_uid, info.st_gid, info.st_mode & 07777, attributes);
+  }
+  // Saves `name` over and over in a child, as a search and a shorter one, and kills it at random
+  // moments; counts the kills after which the file reads as neither.
+  int killsLeavingNeither(const std::string& name, int kills) const {
+    const std::string searches[] = {std::string(200, 'a'), std::string(50, 'b')};
+    const auto save = [this, &name](const std::string& search) {
+      auto stream = item(name).CreateBinaryFile();
+      stream->WritePString(search);
+      return stream->Close();
+    };
+    EXPECT_TRUE(save(searches[0]));
+    std::mt19937 random(std::random_device{}());
+    int neither = 0;
+    for (int kill = 0; kill < kills; ++kill) {
+      const pid_t saver = ::fork();
+      for (int turn = 1; saver == 0; ++turn)
+        save(searches[turn % 2]);
+      std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+      ::kill(saver, SIGKILL);
+      ::waitpid(saver, nullptr, 0);
+      const std::string read = item(name).OpenAsBinaryFile()->ReadPString();
+      neither += read != searches[0] && read != searches[1];
+    }
+    return neither;
   }
 
   QTemporaryDir scratch;
@@ -61,16 +108,8 @@ TEST_F(StreamsTest, LongsAreBigEndianAndPStringsKeepWholeCharactersWithin255Byte
   }
 }
 
-TEST_F(StreamsTest, CreateBinaryFile_ReplacesTheFileOnlyOnCloseAndWritesWhereLinksLead) {
-  put("out", "OLD");
-  ASSERT_EQ(chmod(path("out").c_str(), 0640), 0);
-  item("out").CreateBinaryFile()->WriteLong(6); // abandoned without Close
-  auto stream = item("out").CreateBinaryFile();
-  stream->WriteLong(7);
-  EXPECT_TRUE(stream->Close());
-  EXPECT_EQ(contents("out"), "\0\0\0\7"s);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1) << "a temporary file left over";
-  EXPECT_EQ(fs::status(path("out")).permissions(), fs::perms(0640)) << "a replaced file's";
+// What a save keeps of a file it replaces or rewrites is the next test's.
+TEST_F(StreamsTest, CreateBinaryFile_WritesWhereLinksLeadAndToDevicesWithoutWaiting) {
   // Links stay links, a relative target read from the link's folder. Rows: the
   // name saved, the target of a link made there first, the file written.
   fs::create_directory(path("shared"));
@@ -85,7 +124,7 @@ TEST_F(StreamsTest, CreateBinaryFile_ReplacesTheFileOnlyOnCloseAndWritesWhereLin
     SCOPED_TRACE(name);
     if (!target.empty())
       fs::create_symlink(target, path(name));
-    stream = item(name).CreateBinaryFile();
+    auto stream = item(name).CreateBinaryFile();
     ASSERT_TRUE(stream);
     stream->WritePString(name);
     EXPECT_TRUE(stream->Close());
@@ -95,30 +134,59 @@ TEST_F(StreamsTest, CreateBinaryFile_ReplacesTheFileOnlyOnCloseAndWritesWhereLin
   // A device takes the bytes and stays a device (where the file system lets one be made and used).
   if (::mknod(path("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0 &&
       std::ofstream(path("null")).good()) {
-    stream = item("null").CreateBinaryFile();
+    auto stream = item("null").CreateBinaryFile();
     EXPECT_TRUE(stream && (stream->WriteLong(7), stream->Close()));
     EXPECT_TRUE(fs::is_character_file(path("null")));
   }
+  // One that would block, a terminal whose reader has stopped, fails the save at once.
+  const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+  const int filler = ::open(::ptsname(terminal), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+  while (::write(filler, "tide", 4) > 0) {
+  }
+  auto stream = FolderItem(::ptsname(terminal)).CreateBinaryFile();
+  EXPECT_FALSE(stream && (stream->WriteLong(7), stream->Close()));
+  ::close(filler);
+  ::close(terminal);
 }
 
-// Root writes in any folder, so the test runs as nobody. Written in place: a file in a folder
-// that takes no new file, one with a second name, one of another user's (where root can make it).
+// Root writes in any folder, so the test runs as nobody. Replaced: a file with one name. Written
+// in place: one in a folder that takes no new file, one with a second name, one of another
+// user's (where root can make it). Each keeps who owns it, its mode and its attributes, and a
+// save killed at any moment leaves it reading as the old search or the new.
 TEST_F(StreamsTest, CreateBinaryFile_KeepsWhatAFileIsWhoOwnsItAndItsOtherNames) {
   fs::create_directories(path("own/locked"));
-  for (const char* name : {"own/locked/out", "own/linked", "own/readonly", "theirs"})
+  fs::create_directory(path("sticky"));
+  for (const char* name :
+       {"own/locked/out", "own/linked", "own/kept", "own/readonly", "theirs", "sticky/planted"})
     put(name, "OLD");
   fs::create_hard_link(path("own/linked"), path("own/other"));
   fs::permissions(path("own/readonly"), fs::perms(0444));
   fs::permissions(path("own/locked"), fs::perms(0555));
   fs::permissions(dir, fs::perms(0775)); // root's group, which nobody keeps, may write there
   fs::permissions(path("theirs"), fs::perms(0664));
-  std::vector<std::string> inPlace = {"own/locked/out", "own/linked"};
-  if (::geteuid() == 0 && ::chown(path("theirs").c_str(), 1, 0) == 0)
-    inPlace.push_back("theirs");
+  fs::permissions(path("sticky"), fs::perms(01777));
+  fs::permissions(path("sticky/planted"), fs::perms(0666));
+  fs::create_symlink("../own/kept", path("sticky/link"));
+  std::vector<std::string> rows = {"own/locked/out", "own/linked", "own/kept"};
+  // Only root can plant another user's file or link in a folder anyone may write (as in /tmp).
+  const bool root = ::geteuid() == 0 && ::chown(path("theirs").c_str(), 1, 0) == 0 &&
+                    ::chown(path("sticky/planted").c_str(), 1, 0) == 0 &&
+                    ::lchown(path("sticky/link").c_str(), 1, 0) == 0;
+  if (root)
+    rows.push_back("theirs");
   {
     AsNobody unprivileged(path("own"));
-    for (const std::string& name : inPlace) {
+    for (const std::string& name : rows) {
       SCOPED_TRACE(name);
+      if (name.starts_with("own/")) { // a set-id bit, and an ACL that lets another user in
+        ASSERT_EQ(::chmod(path(name).c_str(), 04700), 0);
+        ASSERT_EQ(std::system(("setfacl -m u:1:rw,g::---,m::rw " + path(name)).c_str()), 0);
+        ASSERT_EQ(::setxattr(path(name).c_str(), "user.origin", "here", 4, 0), 0);
+      }
+      const auto kept = keeps(name);
+      const auto files =
+          std::distance(fs::directory_iterator(fs::path(path(name)).parent_path()), {});
       auto stream = item(name).CreateBinaryFile();
       ASSERT_TRUE(stream);
       item(name).CreateBinaryFile()->WriteLong(6); // abandoned without Close
@@ -131,21 +199,24 @@ TEST_F(StreamsTest, CreateBinaryFile_KeepsWhatAFileIsWhoOwnsItAndItsOtherNames) 
       stream->WriteLong(7);
       EXPECT_TRUE(stream->Close());
       EXPECT_EQ(contents(name), "\0\0\0\7"s);
+      EXPECT_EQ(keeps(name), kept);
+      EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(path(name)).parent_path()), {}),
+                files)
+          << "a backup or temporary left over";
+      EXPECT_EQ(killsLeavingNeither(name, 40), 0);
     }
     // A file the user may not write is refused, though its folder would take a new one.
     EXPECT_FALSE(item("own/readonly").CreateBinaryFile());
+    // Planted in a shared sticky folder, a file written into would be another user's to read,
+    // and a link followed could aim the save anywhere.
+    for (const char* name : {"sticky/planted", "sticky/link"})
+      EXPECT_FALSE(root && item(name).CreateBinaryFile()) << name;
   }
+  for (const char* name : {"sticky/planted", "sticky/link"})
+    EXPECT_FALSE(root && item(name).CreateBinaryFile()) << name << ", for root too";
   fs::permissions(path("own/locked"), fs::perms(0755));
-  EXPECT_EQ(std::tuple(contents("own/other"), contents("own/readonly")),
-            std::tuple("\0\0\0\7"s, "OLD"s));
-  const std::pair<const char*, int> filesLeft[] = {{"", 2}, {"own", 4}, {"own/locked", 1}};
-  for (const auto& [folder, files] : filesLeft) // and no backup beside them
-    EXPECT_EQ(std::distance(fs::directory_iterator(path(folder)), {}), files) << folder;
-  struct stat info {};
-  if (inPlace.size() == 3 && ::stat(path("theirs").c_str(), &info) == 0) {
-    EXPECT_EQ(std::tuple(info.st_uid, info.st_gid, info.st_mode & 07777),
-              std::tuple(1u, 0u, 0664u));
-  }
+  EXPECT_EQ(std::tuple(contents("own/other"), contents("own/readonly"), contents("sticky/planted")),
+            std::tuple(contents("own/linked"), "OLD"s, "OLD"s));
 }
 
 // Binary files that cannot be opened are the saved-search and preferences tests' rows.
@@ -158,15 +229,8 @@ TEST_F(StreamsTest, TextIsReadAsItsBytesAndFilesThatCannotBeMadeOrOpenedGiveNilO
   ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
   fs::create_symlink("missing/out", path("lost"));
   fs::create_symlink("loop", path("loop"));
-  // Only root can plant another user's link in a folder anyone may write (as in /tmp).
-  fs::create_directory(path("sticky"));
-  fs::permissions(path("sticky"), fs::perms(01777));
-  fs::create_symlink("../text", path("sticky/planted"));
-  const bool planted =
-      ::geteuid() == 0 && ::lchown(path("sticky/planted").c_str(), 65534, 65534) == 0;
   fs::create_symlink("fifo", path("pipe"));
-  for (const char* name :
-       {"missing/out", "lost", "loop", "pipe", "fifo", planted ? "sticky/planted" : "loop"})
+  for (const char* name : {"missing/out", "lost", "loop", "pipe", "fifo"})
     EXPECT_FALSE(item(name).CreateBinaryFile()) << name;
   EXPECT_TRUE(fs::is_fifo(path("fifo")));
   // A pipe must neither hang the reader nor be read.
