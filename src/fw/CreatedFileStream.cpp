@@ -175,7 +175,7 @@ void syncFolderOf(const std::string& path) {
 // renamed over it; or into the target itself (in place), whose old content is
 // held, and kept in a backup file beside it where the folder takes one, until
 // the new content is on disk, and written back when any step fails; or to a
-// device, which takes the bytes as they come.
+// device, which takes the bytes it can without waiting.
 class CreatedFileStream : public BinaryStream {
 public:
   enum class Way { Replace, InPlace, Device };
