@@ -38,15 +38,10 @@ public:
   std::string ShellPath() const;
   bool CanBeShellWord() const;
 
-  // A stream that writes a new file beside this one (or, for a link, beside
-  // the file the links lead to, so the link stays); the file takes that place
-  // only when the stream is closed after a complete write, with the owner,
-  // group and permissions of the file it replaces. An existing file that a new
-  // one cannot stand in for (its folder takes no new file, it has other names,
-  // its owner or group cannot be kept) is rewritten in place at the close,
-  // getting its old content back if that fails; a device takes the bytes.
-  // nullptr when the file cannot be made, is not one the user may write, or is
-  // neither a regular file nor a device. The type only matters to dialogs.
+  // A stream whose content lands in this file (or where its links lead) only
+  // when it is closed after a complete write, keeping everything about the file
+  // but its content; the rules are CreatedFileStream's. nullptr when the save is
+  // refused before anything is written. The type only matters to dialogs.
   std::unique_ptr<BinaryStream> CreateBinaryFile(std::string_view type = {}) const;
   // nullptr when the file cannot be opened.
   std::unique_ptr<BinaryStream> OpenAsBinaryFile(bool readWrite = false) const;
